@@ -1,0 +1,12 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace dorvane::cli {
+
+// Each subcommand registers itself on the application; its callback does the work and
+// throws platform::PlatformError for the errors the user is shown.
+void AddListCommand(CLI::App& app);
+void AddCatCommand(CLI::App& app);
+
+}  // namespace dorvane::cli

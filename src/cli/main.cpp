@@ -1,0 +1,37 @@
+// dorvane-cli: the store reader for scripts and servers. Parse the arguments, run the
+// subcommand, turn its error into a message and an exit status.
+
+#include <clocale>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "platform/platform_error.h"
+
+int main(int argc, char** argv) {
+    // Dates follow the user's LC_TIME, as in the window; nothing else depends on the locale.
+    std::setlocale(LC_TIME, "");
+    dorvane::cli::PrepareBinaryOutput();
+
+    CLI::App app{"Reads Outlook Express 5 mail stores.", "dorvane-cli"};
+    app.require_subcommand(1);
+    dorvane::cli::AddListCommand(app);
+    dorvane::cli::AddCatCommand(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        std::cerr << "usage: dorvane-cli COMMAND [ARGS...]   (dorvane-cli --help lists them)\n"
+                  << error.what() << "\n";
+        return 2;
+    } catch (const dorvane::platform::PlatformError& error) {
+        std::cout.flush();
+        std::cerr << error.what() << "\n";
+        return 1;
+    }
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}

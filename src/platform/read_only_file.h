@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace dorvane::platform {
+
+// How much of a file other programs may keep using while we hold it open. On Windows this
+// is the share mode of CreateFile; elsewhere files are not locked and both behave alike.
+enum class ShareMode {
+    ReadWrite,  // FILE_SHARE_READ | FILE_SHARE_WRITE: the mail client may keep the file open
+    Exclusive,  // 0: the open fails while anybody else holds the file
+};
+
+// A mail file opened for reading only. Nothing in this program ever writes to a DBX file,
+// and this class has no way to.
+class ReadOnlyFile {
+public:
+    // Throws PlatformError("Cannot open file <path>") when the file cannot be opened.
+    ReadOnlyFile(const std::string& path, ShareMode share);
+    ~ReadOnlyFile();
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // The size as the file system tells it now; files we read may grow while we read them.
+    std::uint64_t Size() const;
+
+    // Reads up to buffer.size() bytes at offset; returns how many were read (fewer at the
+    // end of the file, 0 past it or on a read error).
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
+
+    // The whole file mapped into memory, read-only; empty for an empty file or when the
+    // system cannot map it (callers then fall back to ReadAt).
+    std::span<const std::uint8_t> Map();
+
+    // Lets the system take back the mapped pages we touched so far. Walking a big file's
+    // index touches pages all over it; dropping them now and then keeps our resident set
+    // small while the pages stay in the system's cache.
+    void ReleaseMappedPages();
+
+private:
+    void Close() noexcept;
+
+#ifdef _WIN32
+    void* handle_ = nullptr;
+    void* mapping_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+    const std::uint8_t* mapped_ = nullptr;
+    std::size_t mappedSize_ = 0;
+};
+
+}  // namespace dorvane::platform

@@ -1,0 +1,86 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/platform_error.h"
+#include "platform/read_only_file.h"
+
+namespace dorvane::platform {
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode /*share*/) {
+    // POSIX has no share modes: other programs are never kept out, whatever the caller asks.
+    do {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode))) Close();
+    if (fd_ < 0) throw PlatformError(FormatMessage("Cannot open file %s", path));
+}
+
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      mapped_(std::exchange(other.mapped_, nullptr)),
+      mappedSize_(std::exchange(other.mappedSize_, 0)) {}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        mapped_ = std::exchange(other.mapped_, nullptr);
+        mappedSize_ = std::exchange(other.mappedSize_, 0);
+    }
+    return *this;
+}
+
+void ReadOnlyFile::Close() noexcept {
+    if (mapped_ != nullptr) ::munmap(const_cast<std::uint8_t*>(mapped_), mappedSize_);
+    mapped_ = nullptr;
+    mappedSize_ = 0;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::uint64_t ReadOnlyFile::Size() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || info.st_size < 0) return 0;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
+                                    static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::span<const std::uint8_t> ReadOnlyFile::Map() {
+    if (mapped_ == nullptr) {
+        const std::uint64_t size = Size();
+        if (size == 0 || size > SIZE_MAX) return {};
+        void* address = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED,
+                               fd_, 0);
+        if (address == MAP_FAILED) return {};
+        mapped_ = static_cast<const std::uint8_t*>(address);
+        mappedSize_ = static_cast<std::size_t>(size);
+    }
+    return {mapped_, mappedSize_};
+}
+
+void ReadOnlyFile::ReleaseMappedPages() {
+    if (mapped_ != nullptr) {
+        ::madvise(const_cast<std::uint8_t*>(mapped_), mappedSize_, MADV_DONTNEED);
+    }
+}
+
+}  // namespace dorvane::platform

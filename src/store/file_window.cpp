@@ -1,0 +1,47 @@
+#include "store/file_window.h"
+
+#include <algorithm>
+
+namespace dorvane {
+
+namespace {
+// A message's blocks usually follow each other, so one read of this size covers most
+// whole messages.
+constexpr std::size_t kBufferedReadSize = 16 * 1024;
+// How many mapped reads to allow before handing the touched pages back to the system.
+constexpr std::uint32_t kAccessesBetweenReleases = 1024;
+}  // namespace
+
+FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access)
+    : file_(file), size_(file.Size()) {
+    if (access == Access::Mapped) {
+        mapped_ = file_.Map();
+        useMapping_ = !mapped_.empty();
+        if (useMapping_) size_ = mapped_.size();
+    }
+}
+
+std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t length) {
+    if (offset < 0 || static_cast<std::uint64_t>(offset) >= size_) return {};
+    const auto start = static_cast<std::uint64_t>(offset);
+    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
+    if (useMapping_) {
+        if (++mappedAccesses_ == kAccessesBetweenReleases) {
+            mappedAccesses_ = 0;
+            file_.ReleaseMappedPages();
+        }
+        return mapped_.subspan(static_cast<std::size_t>(start), length);
+    }
+    const bool inBuffer = bufferOffset_ >= 0 && offset >= bufferOffset_ &&
+                          static_cast<std::uint64_t>(offset - bufferOffset_) + length <= bufferLength_;
+    if (!inBuffer) {
+        const std::size_t want = std::max(length, kBufferedReadSize);
+        if (buffer_.size() < want) buffer_.resize(want);
+        bufferLength_ = file_.ReadAt(start, std::span(buffer_.data(), want));
+        bufferOffset_ = offset;
+        length = std::min(length, bufferLength_);
+    }
+    return {buffer_.data() + (offset - bufferOffset_), length};
+}
+
+}  // namespace dorvane

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "platform/read_only_file.h"
+
+namespace dorvane {
+
+// Bounds-checked access to the bytes of a file in the reader's slot. Every read of a mail
+// file goes through here: a request is clipped to the file, so a caller can never see a
+// byte the file does not hold.
+//
+// Two ways of reaching the bytes: the index walk jumps all over the file and maps it; the
+// text readers follow a short chain of blocks and read through one buffer, which costs
+// far less than mapping a large file for a few kilobytes.
+class FileWindow {
+public:
+    enum class Access { Mapped, Buffered };
+
+    FileWindow(platform::ReadOnlyFile& file, Access access);
+
+    std::uint64_t Size() const { return size_; }
+
+    // The bytes at [offset, offset + length), clipped to the file: shorter (or empty) where
+    // the file ends. The span stays valid until the next call.
+    std::span<const std::uint8_t> Bytes(std::int64_t offset, std::size_t length);
+
+    // True when all of [offset, offset + length) lies inside the file.
+    bool Holds(std::int64_t offset, std::size_t length) const {
+        return offset >= 0 && static_cast<std::uint64_t>(offset) <= size_ &&
+               length <= size_ - static_cast<std::uint64_t>(offset);
+    }
+
+private:
+    platform::ReadOnlyFile& file_;
+    std::uint64_t size_ = 0;
+    std::span<const std::uint8_t> mapped_;
+    bool useMapping_ = false;
+    std::uint32_t mappedAccesses_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::int64_t bufferOffset_ = -1;
+    std::size_t bufferLength_ = 0;
+};
+
+inline std::uint32_t LoadU32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+inline std::int32_t LoadI32(const std::uint8_t* at) {
+    return static_cast<std::int32_t>(LoadU32(at));
+}
+
+}  // namespace dorvane

@@ -1,0 +1,160 @@
+#include <unordered_map>
+
+#include "platform/platform_error.h"
+#include "store/file_window.h"
+#include "store/property_record.h"
+#include "store/reader_slot.h"
+#include "store/record_readers.h"
+#include "store/store_paths.h"
+#include "store/uoexpress.h"
+
+namespace dorvane {
+
+namespace {
+
+constexpr std::int64_t kItemCountOffset = 0xC4;
+constexpr std::int64_t kCatalogueRootOffset = 0x30;
+constexpr std::int64_t kMessageRootOffset = 0xE4;
+constexpr std::size_t kNodeHeaderSize = 24;
+constexpr std::size_t kEntrySize = 12;
+
+// One node of the index walk in progress. The walk keeps these on a stack of its own
+// rather than recursing, so a damaged file that chains a million nodes cannot exhaust the
+// program's stack; the stages reproduce the recursive order exactly.
+struct NodeFrame {
+    enum class Stage { FirstLink, SecondLink, Entries };
+    std::int32_t Node;
+    Stage Next;
+    std::int32_t FirstLink;
+    std::int32_t SecondLink;
+    std::uint32_t EntryCount;
+    std::uint32_t EntryIndex;
+};
+
+// What one walk appends, with the records already read by offset: an index that names a
+// record from many entries appends it many times, and each time shares the same record.
+class IndexWalk {
+public:
+    IndexWalk(ReaderState& reader, FileWindow& file, FolderList* folders, MessageList* messages)
+        : reader_(reader), file_(file), folders_(folders), messages_(messages) {}
+
+    void Run(std::int32_t root);
+
+private:
+    // Reads the header of node, marks it visited and returns its frame; nothing when the
+    // node is not there.
+    std::optional<NodeFrame> Enter(std::int32_t node);
+    void ReadRecord(std::int32_t offset);
+    bool ShouldWalk(std::int32_t node) const {
+        return node > 0 && !reader_.VisitedNodes.contains(node);
+    }
+
+    ReaderState& reader_;
+    FileWindow& file_;
+    FolderList* folders_;
+    MessageList* messages_;
+    std::unordered_map<std::int32_t, std::shared_ptr<const Toe5_FolderInfo>> folderCache_;
+    std::unordered_map<std::int32_t, std::shared_ptr<const Toe5_MessageInfo>> messageCache_;
+};
+
+std::optional<NodeFrame> IndexWalk::Enter(std::int32_t node) {
+    const auto header = file_.Bytes(node, kNodeHeaderSize);
+    if (header.size() < kNodeHeaderSize || LoadI32(header.data()) != node) return std::nullopt;
+    reader_.VisitedNodes.insert(node);
+    // Entries the file ends before are never read, so a huge count in a small file costs
+    // nothing.
+    const std::uint64_t room = file_.Size() - (static_cast<std::uint64_t>(node) + kNodeHeaderSize);
+    const std::uint64_t stored = LoadU32(header.data() + 0x10) >> 8;
+    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(stored, room / kEntrySize));
+    return NodeFrame{node,  NodeFrame::Stage::FirstLink, LoadI32(header.data() + 0x0C),
+                     LoadI32(header.data() + 0x08), count, 0};
+}
+
+void IndexWalk::Run(std::int32_t root) {
+    std::vector<NodeFrame> stack;
+    if (root <= 0) return;
+    if (auto frame = Enter(root)) stack.push_back(*frame);
+    while (!stack.empty()) {
+        NodeFrame& top = stack.back();
+        std::int32_t descend = 0;
+        switch (top.Next) {
+            case NodeFrame::Stage::FirstLink:
+                top.Next = NodeFrame::Stage::SecondLink;
+                if (ShouldWalk(top.FirstLink)) descend = top.FirstLink;
+                break;
+            case NodeFrame::Stage::SecondLink:
+                top.Next = NodeFrame::Stage::Entries;
+                if (ShouldWalk(top.SecondLink)) descend = top.SecondLink;
+                break;
+            case NodeFrame::Stage::Entries: {
+                if (top.EntryIndex >= top.EntryCount) {
+                    stack.pop_back();
+                    break;
+                }
+                const std::int64_t at =
+                    std::int64_t{top.Node} + kNodeHeaderSize + std::int64_t{top.EntryIndex} * kEntrySize;
+                ++top.EntryIndex;
+                const auto entry = file_.Bytes(at, kEntrySize);
+                const std::int32_t record = LoadI32(entry.data());
+                const std::int32_t child = LoadI32(entry.data() + 4);
+                if (record > 0) ReadRecord(record);
+                if (ShouldWalk(child)) descend = child;
+                break;
+            }
+        }
+        if (descend != 0) {
+            // Pushing may move the stack, so `top` is not used past this point.
+            if (auto frame = Enter(descend)) stack.push_back(*frame);
+        }
+    }
+}
+
+void IndexWalk::ReadRecord(std::int32_t offset) {
+    if (folders_ != nullptr) {
+        auto [cached, isNew] = folderCache_.try_emplace(offset);
+        if (isNew) cached->second = ReadFolderRecord(file_, offset);
+        if (cached->second) folders_->push_back(cached->second);
+    } else {
+        auto [cached, isNew] = messageCache_.try_emplace(offset);
+        if (isNew) cached->second = ReadMessageRecord(file_, offset);
+        if (cached->second) messages_->push_back(cached->second);
+    }
+}
+
+}  // namespace
+
+bool IsCatalogueFile(const std::string& path) { return FileNamePart(path) == "folders.dbx"; }
+
+void ReadItemCount(ReaderState& reader) {
+    if (!reader.OpenFile) return;
+    std::uint8_t bytes[4] = {};
+    // A header the file ends in the middle of gives 0: no bytes that were not read are used.
+    const std::size_t got = reader.OpenFile->ReadAt(kItemCountOffset, bytes);
+    reader.FileHeader.ItemCount = got == sizeof bytes ? LoadI32(bytes) : 0;
+}
+
+void ReadDbxIndex(ReaderState& reader, const std::string& path, FolderList* folders,
+                  MessageList* messages) {
+    const bool catalogue = IsCatalogueFile(path);
+    if ((catalogue && folders == nullptr) || (!catalogue && messages == nullptr)) return;
+
+    OpenFileSlot slot(reader, path, platform::ShareMode::ReadWrite);
+    ReadItemCount(reader);
+    if (reader.FileHeader.ItemCount == 0) return;
+
+    FileWindow file(slot.File(), FileWindow::Access::Mapped);
+    const auto rootField = file.Bytes(catalogue ? kCatalogueRootOffset : kMessageRootOffset, 4);
+    const std::int32_t root = rootField.size() == 4 ? LoadI32(rootField.data()) : 0;
+
+    reader.VisitedNodes.clear();
+    IndexWalk walk(reader, file, catalogue ? folders : nullptr, catalogue ? nullptr : messages);
+    try {
+        walk.Run(root);
+    } catch (...) {
+        reader.VisitedNodes.clear();
+        throw;
+    }
+    reader.VisitedNodes.clear();
+}
+
+}  // namespace dorvane

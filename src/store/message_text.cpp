@@ -1,0 +1,92 @@
+#include <algorithm>
+#include <array>
+#include <ostream>
+#include <unordered_set>
+#include <vector>
+
+#include "store/file_window.h"
+#include "store/reader_slot.h"
+#include "store/uoexpress.h"
+
+namespace dorvane {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 528;
+constexpr std::size_t kBlockHeaderSize = 16;
+constexpr std::int32_t kBlockDataSize = 512;
+
+// Remembers the blocks of one chain, so a chain that comes back to a block it has read ends
+// there. Chains are short, so a plain list serves until one gets long.
+class ChainGuard {
+public:
+    // False when offset was read before.
+    bool FirstVisit(std::int32_t offset) {
+        if (many_.empty()) {
+            if (std::find(few_.begin(), few_.end(), offset) != few_.end()) return false;
+            few_.push_back(offset);
+            if (few_.size() > 64) many_.insert(few_.begin(), few_.end());
+            return true;
+        }
+        return many_.insert(offset).second;
+    }
+
+private:
+    std::vector<std::int32_t> few_;
+    std::unordered_set<std::int32_t> many_;
+};
+
+enum class TextMode { Stored, Recovered };
+
+void ReadBlockChain(FileWindow& file, std::int32_t offset, TextMode mode, std::ostream& out) {
+    // Blocks of a real chain never overlap, so a chain cannot hold more of them than the file
+    // has room for; past that a crafted file could make the text many times the file's size.
+    std::uint64_t blocksLeft = file.Size() / kBlockSize + 1;
+    ChainGuard guard;
+    std::array<char, kBlockDataSize> cleaned{};
+    std::int32_t expected = offset;
+    while (blocksLeft-- > 0 && guard.FirstVisit(expected)) {
+        const auto block = file.Bytes(expected, kBlockSize);
+        if (block.size() < kBlockHeaderSize || LoadI32(block.data()) != expected) break;
+        const std::int32_t used = std::min(LoadI32(block.data() + 8), kBlockDataSize);
+        const std::int32_t next = LoadI32(block.data() + 12);
+        // Bytes the file ends before are not there to write.
+        const auto available = static_cast<std::int32_t>(block.size() - kBlockHeaderSize);
+        const std::int32_t take = std::clamp(used, 0, available);
+        const auto* data = reinterpret_cast<const char*>(block.data() + kBlockHeaderSize);
+        if (mode == TextMode::Recovered) {
+            std::replace_copy(data, data + take, cleaned.begin(), '\0', ' ');
+            data = cleaned.data();
+        }
+        out.write(data, take);
+        if (next == 0) break;
+        expected = next;
+    }
+}
+
+void ReadText(ReaderState& reader, const std::string& path, std::int32_t offset, TextMode mode,
+              std::ostream& out) {
+    if (offset <= 0) return;
+    // Unlike the index, the text is read only while nobody else holds the file.
+    OpenFileSlot slot(reader, path, platform::ShareMode::Exclusive);
+    if (mode == TextMode::Stored) {
+        ReadItemCount(reader);
+        if (reader.FileHeader.ItemCount <= 0) return;
+    }
+    FileWindow file(slot.File(), FileWindow::Access::Buffered);
+    ReadBlockChain(file, offset, mode, out);
+}
+
+}  // namespace
+
+void ReadMessageText(ReaderState& reader, const std::string& path, std::int32_t offset,
+                     std::ostream& out) {
+    ReadText(reader, path, offset, TextMode::Stored, out);
+}
+
+void ReadRecoveredText(ReaderState& reader, const std::string& path, std::int32_t offset,
+                       std::ostream& out) {
+    ReadText(reader, path, offset, TextMode::Recovered, out);
+}
+
+}  // namespace dorvane
