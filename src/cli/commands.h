@@ -8,5 +8,8 @@ namespace dorvane::cli {
 // throws platform::PlatformError for the errors the user is shown.
 void AddListCommand(CLI::App& app);
 void AddCatCommand(CLI::App& app);
+void AddRecoverCommand(CLI::App& app);
+void AddWhereCommand(CLI::App& app);
+void AddTreeCommand(CLI::App& app);
 
 }  // namespace dorvane::cli

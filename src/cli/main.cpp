@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     dorvane::cli::AddListCommand(app);
     dorvane::cli::AddCatCommand(app);
+    dorvane::cli::AddRecoverCommand(app);
+    dorvane::cli::AddWhereCommand(app);
+    dorvane::cli::AddTreeCommand(app);
 
     try {
         app.parse(argc, argv);

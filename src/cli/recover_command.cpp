@@ -1,0 +1,8 @@
+#include "cli/commands.h"
+
+namespace dorvane::cli {
+
+// Placeholder until the command is written.
+void AddRecoverCommand(CLI::App& /*app*/) {}
+
+}  // namespace dorvane::cli
