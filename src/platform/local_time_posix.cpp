@@ -45,7 +45,10 @@ std::string FormatListDateTime(const LocalDateTime& when) {
     parts.tm_min = when.Minute;
     parts.tm_sec = when.Second;
     parts.tm_wday = static_cast<int>((DaysFromCivil(when.Year, static_cast<unsigned>(when.Month),
-                                                    static_cast<unsigned>(when.Day)) % 7 + 11) % 7);
+                                                    static_cast<unsigned>(when.Day)) %
+                                          7 +
+                                      11) %
+                                     7);
     parts.tm_isdst = -1;
     const bool midnight = when.Hour == 0 && when.Minute == 0 && when.Second == 0;
     char text[128];

@@ -33,8 +33,8 @@ std::int64_t CurrentUtcOffsetSeconds() {
 LocalDateTime LocalNow() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-            now.wMilliseconds};
+    return {now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+            now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 std::string FormatListDateTime(const LocalDateTime& when) {

@@ -9,7 +9,7 @@ namespace dorvane::platform {
 // or created, a registry value of the wrong type. It carries the text the user is shown,
 // and is caught only where a command ends (the window's error box, the CLI's exit status).
 class PlatformError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

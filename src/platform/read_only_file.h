@@ -17,7 +17,7 @@ enum class ShareMode {
 // A mail file opened for reading only. Nothing in this program ever writes to a DBX file,
 // and this class has no way to.
 class ReadOnlyFile {
-public:
+  public:
     // Throws PlatformError("Cannot open file <path>") when the file cannot be opened.
     ReadOnlyFile(const std::string& path, ShareMode share);
     ~ReadOnlyFile();
@@ -28,6 +28,8 @@ public:
 
     // The size as the file system tells it now; files we read may grow while we read them.
     std::uint64_t Size() const;
+    // The size when the file was opened, without asking the system again.
+    std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
 
     // Reads up to buffer.size() bytes at offset; returns how many were read (fewer at the
     // end of the file, 0 past it or on a read error).
@@ -42,7 +44,7 @@ public:
     // small while the pages stay in the system's cache.
     void ReleaseMappedPages();
 
-private:
+  private:
     void Close() noexcept;
 
 #ifdef _WIN32
@@ -51,6 +53,7 @@ private:
 #else
     int fd_ = -1;
 #endif
+    std::uint64_t sizeAtOpen_ = 0;
     const std::uint8_t* mapped_ = nullptr;
     std::size_t mappedSize_ = 0;
 };

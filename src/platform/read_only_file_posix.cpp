@@ -19,12 +19,16 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode /*share*/) {
     struct stat info {};
     if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode))) Close();
     if (fd_ < 0) throw PlatformError(FormatMessage("Cannot open file %s", path));
+    sizeAtOpen_ = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    Close();
+}
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      sizeAtOpen_(other.sizeAtOpen_),
       mapped_(std::exchange(other.mapped_, nullptr)),
       mappedSize_(std::exchange(other.mappedSize_, 0)) {}
 
@@ -32,6 +36,7 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
+        sizeAtOpen_ = other.sizeAtOpen_;
         mapped_ = std::exchange(other.mapped_, nullptr);
         mappedSize_ = std::exchange(other.mappedSize_, 0);
     }
@@ -68,8 +73,8 @@ std::span<const std::uint8_t> ReadOnlyFile::Map() {
     if (mapped_ == nullptr) {
         const std::uint64_t size = Size();
         if (size == 0 || size > SIZE_MAX) return {};
-        void* address = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED,
-                               fd_, 0);
+        void* address =
+            ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED, fd_, 0);
         if (address == MAP_FAILED) return {};
         mapped_ = static_cast<const std::uint8_t*>(address);
         mappedSize_ = static_cast<std::size_t>(size);

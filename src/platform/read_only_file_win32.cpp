@@ -13,14 +13,19 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode share) {
         share == ShareMode::ReadWrite ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
     HANDLE file = ::CreateFileW(WideFromSystem(path).c_str(), GENERIC_READ, shareFlags, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw PlatformError(FormatMessage("Cannot open file %s", path));
+    if (file == INVALID_HANDLE_VALUE)
+        throw PlatformError(FormatMessage("Cannot open file %s", path));
     handle_ = file;
+    sizeAtOpen_ = Size();
 }
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    Close();
+}
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
+      sizeAtOpen_(other.sizeAtOpen_),
       mapping_(std::exchange(other.mapping_, nullptr)),
       mapped_(std::exchange(other.mapped_, nullptr)),
       mappedSize_(std::exchange(other.mappedSize_, 0)) {}
@@ -29,6 +34,7 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
     if (this != &other) {
         Close();
         handle_ = std::exchange(other.handle_, nullptr);
+        sizeAtOpen_ = other.sizeAtOpen_;
         mapping_ = std::exchange(other.mapping_, nullptr);
         mapped_ = std::exchange(other.mapped_, nullptr);
         mappedSize_ = std::exchange(other.mappedSize_, 0);

@@ -5,15 +5,17 @@
 namespace dorvane {
 
 namespace {
-// A message's blocks usually follow each other, so one read of this size covers most
-// whole messages.
-constexpr std::size_t kBufferedReadSize = 16 * 1024;
+// A message's blocks usually follow each other, so one read of sixteen blocks covers most
+// whole messages; a longer chain reads on in larger steps.
+constexpr std::size_t kFirstReadSize = 16 * 528;
+constexpr std::size_t kLargestReadSize = 256 * 1024;
 // How many mapped reads to allow before handing the touched pages back to the system.
-constexpr std::uint32_t kAccessesBetweenReleases = 1024;
+constexpr std::uint32_t kAccessesBetweenReleases = 8192;
 }  // namespace
 
-FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access)
-    : file_(file), size_(file.Size()) {
+FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
+                       std::vector<std::uint8_t>& scratch)
+    : file_(file), size_(file.SizeAtOpen()), buffer_(scratch) {
     if (access == Access::Mapped) {
         mapped_ = file_.Map();
         useMapping_ = !mapped_.empty();
@@ -32,10 +34,15 @@ std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t
         }
         return mapped_.subspan(static_cast<std::size_t>(start), length);
     }
-    const bool inBuffer = bufferOffset_ >= 0 && offset >= bufferOffset_ &&
-                          static_cast<std::uint64_t>(offset - bufferOffset_) + length <= bufferLength_;
+    const bool inBuffer =
+        bufferOffset_ >= 0 && offset >= bufferOffset_ &&
+        static_cast<std::uint64_t>(offset - bufferOffset_) + length <= bufferLength_;
     if (!inBuffer) {
-        const std::size_t want = std::max(length, kBufferedReadSize);
+        // Each further miss of one read doubles the next, so a long message costs a few
+        // reads, not one per block.
+        nextReadSize_ =
+            bufferOffset_ < 0 ? kFirstReadSize : std::min(nextReadSize_ * 2, kLargestReadSize);
+        const std::size_t want = std::max(length, nextReadSize_);
         if (buffer_.size() < want) buffer_.resize(want);
         bufferLength_ = file_.ReadAt(start, std::span(buffer_.data(), want));
         bufferOffset_ = offset;

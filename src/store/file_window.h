@@ -17,10 +17,14 @@ namespace dorvane {
 // text readers follow a short chain of blocks and read through one buffer, which costs
 // far less than mapping a large file for a few kilobytes.
 class FileWindow {
-public:
+  public:
     enum class Access { Mapped, Buffered };
 
-    FileWindow(platform::ReadOnlyFile& file, Access access);
+    // scratch: where buffered reads land; the caller may keep it between files to save
+    // allocating it for every message.
+    FileWindow(platform::ReadOnlyFile& file, Access access, std::vector<std::uint8_t>& scratch);
+    FileWindow(platform::ReadOnlyFile& file, Access access)
+        : FileWindow(file, access, ownBuffer_) {}
 
     std::uint64_t Size() const { return size_; }
 
@@ -34,15 +38,17 @@ public:
                length <= size_ - static_cast<std::uint64_t>(offset);
     }
 
-private:
+  private:
     platform::ReadOnlyFile& file_;
     std::uint64_t size_ = 0;
     std::span<const std::uint8_t> mapped_;
     bool useMapping_ = false;
     std::uint32_t mappedAccesses_ = 0;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> ownBuffer_;
+    std::vector<std::uint8_t>& buffer_;
     std::int64_t bufferOffset_ = -1;
     std::size_t bufferLength_ = 0;
+    std::size_t nextReadSize_ = 0;
 };
 
 inline std::uint32_t LoadU32(const std::uint8_t* at) {

@@ -1,7 +1,7 @@
-#include <unordered_map>
 
 #include "platform/platform_error.h"
 #include "store/file_window.h"
+#include "store/offset_table.h"
 #include "store/property_record.h"
 #include "store/reader_slot.h"
 #include "store/record_readers.h"
@@ -34,13 +34,13 @@ struct NodeFrame {
 // What one walk appends, with the records already read by offset: an index that names a
 // record from many entries appends it many times, and each time shares the same record.
 class IndexWalk {
-public:
+  public:
     IndexWalk(ReaderState& reader, FileWindow& file, FolderList* folders, MessageList* messages)
         : reader_(reader), file_(file), folders_(folders), messages_(messages) {}
 
     void Run(std::int32_t root);
 
-private:
+  private:
     // Reads the header of node, marks it visited and returns its frame; nothing when the
     // node is not there.
     std::optional<NodeFrame> Enter(std::int32_t node);
@@ -53,8 +53,10 @@ private:
     FileWindow& file_;
     FolderList* folders_;
     MessageList* messages_;
-    std::unordered_map<std::int32_t, std::shared_ptr<const Toe5_FolderInfo>> folderCache_;
-    std::unordered_map<std::int32_t, std::shared_ptr<const Toe5_MessageInfo>> messageCache_;
+    // Records read so far, by offset: an index into the record list below.
+    OffsetTable recordIndex_;
+    std::vector<std::shared_ptr<const Toe5_FolderInfo>> folderRecords_;
+    std::vector<std::shared_ptr<const Toe5_MessageInfo>> messageRecords_;
 };
 
 std::optional<NodeFrame> IndexWalk::Enter(std::int32_t node) {
@@ -65,9 +67,14 @@ std::optional<NodeFrame> IndexWalk::Enter(std::int32_t node) {
     // nothing.
     const std::uint64_t room = file_.Size() - (static_cast<std::uint64_t>(node) + kNodeHeaderSize);
     const std::uint64_t stored = LoadU32(header.data() + 0x10) >> 8;
-    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(stored, room / kEntrySize));
-    return NodeFrame{node,  NodeFrame::Stage::FirstLink, LoadI32(header.data() + 0x0C),
-                     LoadI32(header.data() + 0x08), count, 0};
+    const auto count =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(stored, room / kEntrySize));
+    return NodeFrame{node,
+                     NodeFrame::Stage::FirstLink,
+                     LoadI32(header.data() + 0x0C),
+                     LoadI32(header.data() + 0x08),
+                     count,
+                     0};
 }
 
 void IndexWalk::Run(std::int32_t root) {
@@ -91,8 +98,8 @@ void IndexWalk::Run(std::int32_t root) {
                     stack.pop_back();
                     break;
                 }
-                const std::int64_t at =
-                    std::int64_t{top.Node} + kNodeHeaderSize + std::int64_t{top.EntryIndex} * kEntrySize;
+                const std::int64_t at = std::int64_t{top.Node} + kNodeHeaderSize +
+                                        std::int64_t{top.EntryIndex} * kEntrySize;
                 ++top.EntryIndex;
                 const auto entry = file_.Bytes(at, kEntrySize);
                 const std::int32_t record = LoadI32(entry.data());
@@ -109,21 +116,33 @@ void IndexWalk::Run(std::int32_t root) {
     }
 }
 
+template <typename Record, typename Reader>
+void AppendRecord(OffsetTable& index, std::vector<std::shared_ptr<const Record>>& records,
+                  std::int32_t offset, Reader read,
+                  std::vector<std::shared_ptr<const Record>>& list) {
+    const auto [at, isNew] = index.FindOrInsert(offset, static_cast<std::uint32_t>(records.size()));
+    if (isNew) records.push_back(read(offset));
+    // A record that was not taken stays null here and is never appended.
+    if (const auto& record = records[at]) list.push_back(record);
+}
+
 void IndexWalk::ReadRecord(std::int32_t offset) {
     if (folders_ != nullptr) {
-        auto [cached, isNew] = folderCache_.try_emplace(offset);
-        if (isNew) cached->second = ReadFolderRecord(file_, offset);
-        if (cached->second) folders_->push_back(cached->second);
+        AppendRecord(
+            recordIndex_, folderRecords_, offset,
+            [this](std::int32_t at) { return ReadFolderRecord(file_, at); }, *folders_);
     } else {
-        auto [cached, isNew] = messageCache_.try_emplace(offset);
-        if (isNew) cached->second = ReadMessageRecord(file_, offset);
-        if (cached->second) messages_->push_back(cached->second);
+        AppendRecord(
+            recordIndex_, messageRecords_, offset,
+            [this](std::int32_t at) { return ReadMessageRecord(file_, at); }, *messages_);
     }
 }
 
 }  // namespace
 
-bool IsCatalogueFile(const std::string& path) { return FileNamePart(path) == "folders.dbx"; }
+bool IsCatalogueFile(const std::string& path) {
+    return FileNamePart(path) == "folders.dbx";
+}
 
 void ReadItemCount(ReaderState& reader) {
     if (!reader.OpenFile) return;
@@ -142,7 +161,7 @@ void ReadDbxIndex(ReaderState& reader, const std::string& path, FolderList* fold
     ReadItemCount(reader);
     if (reader.FileHeader.ItemCount == 0) return;
 
-    FileWindow file(slot.File(), FileWindow::Access::Mapped);
+    FileWindow file(slot.File(), FileWindow::Access::Mapped, reader.ReadBuffer);
     const auto rootField = file.Bytes(catalogue ? kCatalogueRootOffset : kMessageRootOffset, 4);
     const std::int32_t root = rootField.size() == 4 ? LoadI32(rootField.data()) : 0;
 

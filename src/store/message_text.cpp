@@ -19,7 +19,7 @@ constexpr std::int32_t kBlockDataSize = 512;
 // Remembers the blocks of one chain, so a chain that comes back to a block it has read ends
 // there. Chains are short, so a plain list serves until one gets long.
 class ChainGuard {
-public:
+  public:
     // False when offset was read before.
     bool FirstVisit(std::int32_t offset) {
         if (many_.empty()) {
@@ -31,7 +31,7 @@ public:
         return many_.insert(offset).second;
     }
 
-private:
+  private:
     std::vector<std::int32_t> few_;
     std::unordered_set<std::int32_t> many_;
 };
@@ -73,7 +73,7 @@ void ReadText(ReaderState& reader, const std::string& path, std::int32_t offset,
         ReadItemCount(reader);
         if (reader.FileHeader.ItemCount <= 0) return;
     }
-    FileWindow file(slot.File(), FileWindow::Access::Buffered);
+    FileWindow file(slot.File(), FileWindow::Access::Buffered, reader.ReadBuffer);
     ReadBlockChain(file, offset, mode, out);
 }
 

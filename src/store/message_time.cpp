@@ -26,12 +26,12 @@ std::optional<LocalDateTime> StoredTimeToLocal(FileTime time) {
     const platform::CivilDate date = platform::CivilFromDays(days - kDaysFrom1601To1970);
     if (date.Year < kFirstYearShown || date.Year > kLastYearShown) return std::nullopt;
     return LocalDateTime{static_cast<int>(date.Year),
-            static_cast<int>(date.Month),
-            static_cast<int>(date.Day),
-            static_cast<int>(inDay / 3'600'000),
-            static_cast<int>(inDay / 60'000 % 60),
-            static_cast<int>(inDay / 1000 % 60),
-            static_cast<int>(inDay % 1000)};
+                         static_cast<int>(date.Month),
+                         static_cast<int>(date.Day),
+                         static_cast<int>(inDay / 3'600'000),
+                         static_cast<int>(inDay / 60'000 % 60),
+                         static_cast<int>(inDay / 1000 % 60),
+                         static_cast<int>(inDay % 1000)};
 }
 
 LocalDateTime MessageTimeToDateTime(FileTime time, const LocalDateTime& now) {

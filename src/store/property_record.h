@@ -11,7 +11,7 @@ namespace dorvane {
 // One property record as found in the file: its table of entries and its data area, both
 // clipped to what the file holds. Values are looked up only inside the data area.
 class PropertyRecord {
-public:
+  public:
     // Reads the record at offset; Valid() is false when the file does not hold its header
     // or its self-offset does not match. zeroMeansEighteen: message records store 18
     // entries as a count of 0, folder records mean no entries by it.
@@ -31,7 +31,7 @@ public:
     std::uint32_t U24(std::uint32_t at) const;
     std::uint64_t U64(std::uint32_t at) const;
 
-private:
+  private:
     bool valid_ = false;
     std::size_t entryCount_ = 0;
     std::span<const std::uint8_t> table_;

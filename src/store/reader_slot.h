@@ -9,7 +9,7 @@ namespace dorvane {
 // Holds a file in the reader's open-file slot for the length of one operation and closes
 // it again however the operation ends.
 class OpenFileSlot {
-public:
+  public:
     OpenFileSlot(ReaderState& reader, const std::string& path, platform::ShareMode share)
         : reader_(reader) {
         reader_.OpenFile.reset();
@@ -21,7 +21,7 @@ public:
 
     platform::ReadOnlyFile& File() { return *reader_.OpenFile; }
 
-private:
+  private:
     ReaderState& reader_;
 };
 

@@ -15,7 +15,7 @@ void AppendNumber(std::string& out, Number value) {
 }
 
 class JsonObject {
-public:
+  public:
     explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
     template <typename Number>
     JsonObject& Field(const char* key, Number value) {
@@ -31,7 +31,7 @@ public:
     JsonObject& Field(const char* key, FileTime time) { return Field(key, time.Ticks()); }
     void End() { out_ += "}\n"; }
 
-private:
+  private:
     void Key(const char* key) {
         if (!first_) out_ += ',';
         first_ = false;
@@ -135,8 +135,8 @@ std::string ReceivedText(const Toe5_MessageInfo& message) {
 
 void WriteTableRow(std::ostream& out, const Toe5_MessageInfo& message) {
     std::string line;
-    for (const std::string* text : {&message.FromName, &message.ReplyTo, &message.ToName,
-                                    &message.Subject}) {
+    for (const std::string* text :
+         {&message.FromName, &message.ReplyTo, &message.ToName, &message.Subject}) {
         AppendCell(line, *text);
         line += '\t';
     }

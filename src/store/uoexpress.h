@@ -84,6 +84,8 @@ struct ReaderState {
     std::optional<platform::ReadOnlyFile> OpenFile;
     Toe5_FileHeader FileHeader;
     std::unordered_set<std::int32_t> VisitedNodes;
+    // Where text reads land; kept so reading thousands of messages allocates it once.
+    std::vector<std::uint8_t> ReadBuffer;
 };
 
 // True when the file-name part of path (after the last delimiter) is exactly "folders.dbx".

@@ -79,8 +79,7 @@ const DamageCase kDamage[] = {
     {"NegativeBodyLength",
      [](SmallFolder& f) { f.W.PutU32(f.Messages[0].Record + 4, 0x80000000u); },
      Subjects{"", "two", "three"}},
-    {"BodyLengthSmallerThanTable",
-     [](SmallFolder& f) { f.W.PutU32(f.Messages[0].Record + 4, 8); },
+    {"BodyLengthSmallerThanTable", [](SmallFolder& f) { f.W.PutU32(f.Messages[0].Record + 4, 8); },
      Subjects{"", "two", "three"}},
     {"NegativeOffsetsInEntriesAndLinks",
      [](SmallFolder& f) {
@@ -127,7 +126,8 @@ TEST(DamagedFile, EveryTruncationEndsNormallyWithAPrefixOfTheRecords) {
 TEST(DamagedFile, NotADbxFileAtAll) {
     testing::TempDir dir;
     for (const std::uint8_t fill : {std::uint8_t{0x00}, std::uint8_t{0xFF}, std::uint8_t{'D'}}) {
-        EXPECT_TRUE(ListSubjects(dir.Write("x.dbx", std::vector<std::uint8_t>(5000, fill))).empty());
+        EXPECT_TRUE(
+            ListSubjects(dir.Write("x.dbx", std::vector<std::uint8_t>(5000, fill))).empty());
     }
     EXPECT_TRUE(ListSubjects(dir.Write("empty.dbx", {})).empty());
 }

@@ -14,7 +14,7 @@ using fixture::Entry;
 using fixture::Property;
 
 class IndexReaderTest : public ::testing::Test {
-protected:
+  protected:
     MessageList ReadMessages(const DbxWriter& w, const std::string& name = "Inbox.dbx") {
         MessageList messages;
         ReadDbxIndex(reader_, dir_.Write(name, w.Bytes()), nullptr, &messages);
@@ -42,24 +42,15 @@ protected:
 TEST_F(IndexReaderTest, DecodesEveryMessagePropertyInTableOrder) {
     DbxWriter w;
     const std::int32_t record = w.AddRecord({
-        Property::Value(0x80, 0x123),
-        Property::Number24(0x01, 0x030201),
-        Property::Time(0x02, 0x0102030405060708ULL),
-        Property::Number32(0x04, 0x11223344),
-        Property::Text(0x07, "<id@example.org>"),
-        Property::Text(0x08, "Subject"),
-        Property::Text(0x09, "nine"),
-        Property::Text(0x0A, "ten"),
-        Property::Text(0x0B, "eleven"),
-        Property::Text(0x0D, "Bob"),
-        Property::Text(0x0E, "Ann"),
-        Property::Time(0x12, 0x01C3D3F1A2B3C4D5ULL),
-        Property::Text(0x13, "Al"),
-        Property::Text(0x1A, "1a"),
-        Property::Text(0x1B, "1b"),
-        Property::Value(0x11, 999),  // not the size
-        Property::Value(0x91, 4242),
-        Property::Value(0x84, 0x5000),  // later than 0x04: wins
+        Property::Value(0x80, 0x123), Property::Number24(0x01, 0x030201),
+        Property::Time(0x02, 0x0102030405060708ULL), Property::Number32(0x04, 0x11223344),
+        Property::Text(0x07, "<id@example.org>"), Property::Text(0x08, "Subject"),
+        Property::Text(0x09, "nine"), Property::Text(0x0A, "ten"), Property::Text(0x0B, "eleven"),
+        Property::Text(0x0D, "Bob"), Property::Text(0x0E, "Ann"),
+        Property::Time(0x12, 0x01C3D3F1A2B3C4D5ULL), Property::Text(0x13, "Al"),
+        Property::Text(0x1A, "1a"), Property::Text(0x1B, "1b"),
+        Property::Value(0x11, 999),                                  // not the size
+        Property::Value(0x91, 4242), Property::Value(0x84, 0x5000),  // later than 0x04: wins
     });
     w.SetMessageRoot(w.AddNode({{record, 0}}));
     w.SetItemCount(1);
@@ -90,9 +81,10 @@ TEST_F(IndexReaderTest, DecodesEveryMessagePropertyInTableOrder) {
 TEST_F(IndexReaderTest, EntryBytesSplitIntoIdAndNumber) {
     // 80 23 01 00: id 0x80, direct 0x123. 08 10 00 00: id 0x08, text 16 bytes in.
     DbxWriter w;
-    const std::int32_t record = w.AddRecord({Property::Raw(0x81, ""), Property::At(0x08, 16),
-                                             Property::Raw(0x07, std::string(16, 'x') + "hello" + '\0'),
-                                             Property::Raw(0x09, "no end")});
+    const std::int32_t record =
+        w.AddRecord({Property::Raw(0x81, ""), Property::At(0x08, 16),
+                     Property::Raw(0x07, std::string(16, 'x') + "hello" + '\0'),
+                     Property::Raw(0x09, "no end")});
     w.PutU32(record + 12, 0x00012380);
     w.SetMessageRoot(w.AddNode({{record, 0}}));
     w.SetItemCount(1);
@@ -216,13 +208,16 @@ TEST_F(IndexReaderTest, ChainOfAMillionNodesDoesNotExhaustTheStack) {
 
 TEST_F(IndexReaderTest, CatalogueRulesAdmitFoldersBy03Or06) {
     DbxWriter w;
-    const std::int32_t full = w.AddRecord({Property::Value(0x80, 7), Property::Value(0x81, 1),
-                                           Property::Text(0x02, "Inbox"),
-                                           Property::Text(0x03, "Inbox.dbx")});
-    const std::int32_t grouping = w.AddRecord({Property::Text(0x02, "Group"), Property::Value(0x06, 0)});
+    const std::int32_t full =
+        w.AddRecord({Property::Value(0x80, 7), Property::Value(0x81, 1),
+                     Property::Text(0x02, "Inbox"), Property::Text(0x03, "Inbox.dbx")});
+    const std::int32_t grouping =
+        w.AddRecord({Property::Text(0x02, "Group"), Property::Value(0x06, 0)});
     const std::int32_t nameOnly = w.AddRecord({Property::Text(0x02, "not a folder")});
-    const std::int32_t zeroCount = w.AddRecord({Property::Text(0x03, "x.dbx")}, {.StoredCount = 0, .BodyLength = {}});
-    w.SetCatalogueRoot(w.AddNode({{full, 0}, {grouping, 0}, {nameOnly, 0}, {zeroCount, 0}, {full, 0}}));
+    const std::int32_t zeroCount =
+        w.AddRecord({Property::Text(0x03, "x.dbx")}, {.StoredCount = 0, .BodyLength = {}});
+    w.SetCatalogueRoot(
+        w.AddNode({{full, 0}, {grouping, 0}, {nameOnly, 0}, {zeroCount, 0}, {full, 0}}));
     w.SetItemCount(4);
 
     const FolderList folders = ReadFolders(w);
@@ -234,7 +229,8 @@ TEST_F(IndexReaderTest, CatalogueRulesAdmitFoldersBy03Or06) {
 
 TEST_F(IndexReaderTest, OnlyTheExactNameFoldersDbxIsACatalogue) {
     DbxWriter w;
-    const std::int32_t record = w.AddRecord({Property::Text(0x03, "a.dbx"), Property::Text(0x08, "msg")});
+    const std::int32_t record =
+        w.AddRecord({Property::Text(0x03, "a.dbx"), Property::Text(0x08, "msg")});
     const std::int32_t node = w.AddNode({{record, 0}});
     w.SetCatalogueRoot(node);
     w.SetMessageRoot(node);

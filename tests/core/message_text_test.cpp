@@ -21,7 +21,9 @@ struct ChainCase {
     friend void PrintTo(const ChainCase& c, std::ostream* os) { *os << c.Name; }
 };
 
-std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+std::string Repeat(char c, std::size_t n) {
+    return std::string(n, c);
+}
 
 const ChainCase kChains[] = {
     {"ThreeBlocksOf512And512And100",
@@ -45,8 +47,8 @@ const ChainCase kChains[] = {
      },
      "end", "end"},
     {"NulStaysInStoredTextAndBecomesBlankWhenRecovered",
-     [](DbxWriter& w) { return w.AddBlock(std::string("a\0b", 3), 3, 0); },
-     std::string("a\0b", 3), "a b"},
+     [](DbxWriter& w) { return w.AddBlock(std::string("a\0b", 3), 3, 0); }, std::string("a\0b", 3),
+     "a b"},
     {"SecondBlockMismatchKeepsTheFirst",
      [](DbxWriter& w) {
          const std::int32_t first = w.AddBlock("one", 3, w.Size() + 528);
@@ -140,7 +142,8 @@ TEST(MessageTextGate, MissingFileRaisesCannotOpen) {
     ReaderState reader;
     std::ostringstream out;
     EXPECT_THROW(ReadMessageText(reader, "/nonexistent/x.dbx", 600, out), platform::PlatformError);
-    EXPECT_THROW(ReadRecoveredText(reader, "/nonexistent/x.dbx", 600, out), platform::PlatformError);
+    EXPECT_THROW(ReadRecoveredText(reader, "/nonexistent/x.dbx", 600, out),
+                 platform::PlatformError);
 }
 
 }  // namespace

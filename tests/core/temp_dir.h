@@ -11,7 +11,7 @@ namespace dorvane::testing {
 
 // A fresh directory under the system's temporary directory, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device seed;
         path_ = std::filesystem::temp_directory_path() /
@@ -35,7 +35,7 @@ public:
         return File(name);
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -6,7 +6,9 @@
 
 namespace dorvane::fixture {
 
-Property Property::Value(std::uint8_t id, std::uint32_t value) { return {id, value, {}, {}}; }
+Property Property::Value(std::uint8_t id, std::uint32_t value) {
+    return {id, value, {}, {}};
+}
 Property Property::Text(std::uint8_t id, const std::string& text) {
     return {id, 0, text + std::string(1, '\0'), {}};
 }
@@ -25,8 +27,12 @@ Property Property::Number24(std::uint8_t id, std::uint32_t value) {
     for (int i = 0; i < 3; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
     return {id, 0, bytes, {}};
 }
-Property Property::Raw(std::uint8_t id, const std::string& bytes) { return {id, 0, bytes, {}}; }
-Property Property::At(std::uint8_t id, std::uint32_t offset) { return {id, 0, {}, offset}; }
+Property Property::Raw(std::uint8_t id, const std::string& bytes) {
+    return {id, 0, bytes, {}};
+}
+Property Property::At(std::uint8_t id, std::uint32_t offset) {
+    return {id, 0, {}, offset};
+}
 
 DbxWriter::DbxWriter(std::size_t headerSize) : bytes_(std::max<std::size_t>(headerSize, 0xE8)) {}
 
@@ -86,11 +92,14 @@ std::int32_t DbxWriter::AddRecord(const std::vector<Property>& properties,
         for (int i = 0; i < 4; ++i) table += static_cast<char>(word >> (8 * i));
     }
     const auto record = Size();
-    const auto bodyLength = options.BodyLength.value_or(static_cast<std::int32_t>(table.size() + data.size()));
+    const auto bodyLength =
+        options.BodyLength.value_or(static_cast<std::int32_t>(table.size() + data.size()));
     const auto count = options.StoredCount.value_or(static_cast<std::uint8_t>(properties.size()));
     std::string header(12, '\0');
-    for (int i = 0; i < 4; ++i) header[i] = static_cast<char>(static_cast<std::uint32_t>(record) >> (8 * i));
-    for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<char>(static_cast<std::uint32_t>(bodyLength) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        header[i] = static_cast<char>(static_cast<std::uint32_t>(record) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        header[4 + i] = static_cast<char>(static_cast<std::uint32_t>(bodyLength) >> (8 * i));
     header[0x0A] = static_cast<char>(count);
     AddBytes(header + table + data);
     return record;
@@ -109,21 +118,26 @@ std::int32_t DbxWriter::AddBlock(const std::string& data, std::int32_t usedLengt
 
 std::int32_t DbxWriter::AddText(const std::string& text, std::size_t bytesPerBlock) {
     bytesPerBlock = std::clamp<std::size_t>(bytesPerBlock, 1, 512);
-    const std::size_t blocks = std::max<std::size_t>(1, (text.size() + bytesPerBlock - 1) / bytesPerBlock);
+    const std::size_t blocks =
+        std::max<std::size_t>(1, (text.size() + bytesPerBlock - 1) / bytesPerBlock);
     const auto first = Size();
     for (std::size_t i = 0; i < blocks; ++i) {
-        const std::string piece = text.substr(std::min(text.size(), i * bytesPerBlock), bytesPerBlock);
+        const std::string piece =
+            text.substr(std::min(text.size(), i * bytesPerBlock), bytesPerBlock);
         const bool last = i + 1 == blocks;
         AddBlock(piece, static_cast<std::int32_t>(piece.size()), last ? 0 : Size() + 528);
     }
     return first;
 }
 
-void DbxWriter::Save(const std::string& path) const { SaveBytes(path, bytes_); }
+void DbxWriter::Save(const std::string& path) const {
+    SaveBytes(path, bytes_);
+}
 
 void SaveBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("Cannot create file " + path);
 }
 

@@ -15,17 +15,17 @@ namespace dorvane::fixture {
 // keep it in the data area, and the entry holds the value's offset there.
 struct Property {
     std::uint8_t Id = 0;
-    std::uint32_t Direct = 0;   // the 24-bit value, for direct ids
-    std::string Data;           // the bytes stored in the data area, for the others
+    std::uint32_t Direct = 0;                 // the 24-bit value, for direct ids
+    std::string Data;                         // the bytes stored in the data area, for the others
     std::optional<std::uint32_t> DataOffset;  // force the entry's offset (e.g. past the end)
 
-    static Property Value(std::uint8_t id, std::uint32_t value);        // direct 24-bit
-    static Property Text(std::uint8_t id, const std::string& text);      // NUL added
-    static Property Time(std::uint8_t id, std::uint64_t filetime);       // 8 bytes
-    static Property Number32(std::uint8_t id, std::uint32_t value);     // 4 bytes
-    static Property Number24(std::uint8_t id, std::uint32_t value);     // 3 bytes
-    static Property Raw(std::uint8_t id, const std::string& bytes);     // as given
-    static Property At(std::uint8_t id, std::uint32_t offset);          // offset only
+    static Property Value(std::uint8_t id, std::uint32_t value);     // direct 24-bit
+    static Property Text(std::uint8_t id, const std::string& text);  // NUL added
+    static Property Time(std::uint8_t id, std::uint64_t filetime);   // 8 bytes
+    static Property Number32(std::uint8_t id, std::uint32_t value);  // 4 bytes
+    static Property Number24(std::uint8_t id, std::uint32_t value);  // 3 bytes
+    static Property Raw(std::uint8_t id, const std::string& bytes);  // as given
+    static Property At(std::uint8_t id, std::uint32_t offset);       // offset only
 };
 
 struct Entry {
@@ -34,12 +34,12 @@ struct Entry {
 };
 
 struct RecordOptions {
-    std::optional<std::uint8_t> StoredCount;   // the count byte at 0x0A, when not the truth
-    std::optional<std::int32_t> BodyLength;    // the length at 0x04, when not the truth
+    std::optional<std::uint8_t> StoredCount;  // the count byte at 0x0A, when not the truth
+    std::optional<std::int32_t> BodyLength;   // the length at 0x04, when not the truth
 };
 
 class DbxWriter {
-public:
+  public:
     // The header is zero-filled; real files use 0x24BC bytes, tests get by with less.
     static constexpr std::size_t kRealHeaderSize = 0x24BC;
     static constexpr std::size_t kSmallHeaderSize = 0x100;
@@ -79,7 +79,7 @@ public:
     // Writes the bytes to path; throws std::runtime_error when it cannot.
     void Save(const std::string& path) const;
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 

@@ -35,7 +35,8 @@ BuiltMessage AddMessage(DbxWriter& w, const MessageSpec& message) {
         properties.push_back(Property::Time(0x12, message.Received));
     }
     properties.push_back(Property::Text(0x13, message.To));
-    properties.push_back(Property::Value(0x91, static_cast<std::uint32_t>(message.Text.size()) & 0xFFFFFF));
+    properties.push_back(
+        Property::Value(0x91, static_cast<std::uint32_t>(message.Text.size()) & 0xFFFFFF));
     const std::int32_t record = w.AddRecord(properties);
     const std::int32_t text = w.AddText(message.Text);
     // The DataOffset value is the first thing in the data area.

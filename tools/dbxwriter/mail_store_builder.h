@@ -36,7 +36,7 @@ struct BuiltMessage {
 
 struct LayoutOptions {
     std::size_t HeaderSize = DbxWriter::kSmallHeaderSize;
-    std::size_t EntriesPerNode = 64;  // records per index node before a child is started
+    std::size_t EntriesPerNode = 64;   // records per index node before a child is started
     std::size_t ZeroGapAfterText = 0;  // extra zero bytes after each message's last block
 };
 

@@ -19,14 +19,19 @@ using fixture::MessageSpec;
 namespace {
 
 const char* const kPeople[] = {
-    "Alice Marsh <alice@example.org>",   "Bob Quill <bob@example.org>",
-    "Carol Fenn <carol@example.net>",    "Dan Okafor <dan@example.com>",
-    "Erin Vale <erin@example.org>",      "Frank Lind <frank@example.net>",
+    "Alice Marsh <alice@example.org>", "Bob Quill <bob@example.org>",
+    "Carol Fenn <carol@example.net>",  "Dan Okafor <dan@example.com>",
+    "Erin Vale <erin@example.org>",    "Frank Lind <frank@example.net>",
 };
 const char* const kSubjects[] = {
-    "Minutes of Tuesday's meeting", "Re: Holiday photos", "Invoice 2004-117",
-    "Lunch on Friday?",             "Fwd: Garden club newsletter", "Backup schedule",
-    "Re: Re: Train times",          "Your order has shipped",
+    "Minutes of Tuesday's meeting",
+    "Re: Holiday photos",
+    "Invoice 2004-117",
+    "Lunch on Friday?",
+    "Fwd: Garden club newsletter",
+    "Backup schedule",
+    "Re: Re: Train times",
+    "Your order has shipped",
 };
 const char* const kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -89,21 +94,26 @@ MessageSpec MakeMessage(int n, const std::string& folder) {
             MessageSpec headers = m;
             std::string text = fixture::ComposeMessageText(headers, dateLine, "");
             text.erase(text.size() - 2);  // reopen the header for the content type
-            text += "Content-Type: multipart/mixed; boundary=\"----=_NextPart_000_0001\"\r\n\r\n"
-                    "This is a multi-part message in MIME format.\r\n\r\n"
-                    "------=_NextPart_000_0001\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n"
-                    "Here are the photos I promised.\r\n\r\n"
-                    "------=_NextPart_000_0001\r\nContent-Type: image/jpeg; name=\"beach.jpg\"\r\n"
-                    "Content-Transfer-Encoding: base64\r\n"
-                    "Content-Disposition: attachment; filename=\"beach.jpg\"\r\n\r\n" +
-                    Attachment(n) + "\r\n------=_NextPart_000_0001--\r\n";
+            text +=
+                "Content-Type: multipart/mixed; boundary=\"----=_NextPart_000_0001\"\r\n\r\n"
+                "This is a multi-part message in MIME format.\r\n\r\n"
+                "------=_NextPart_000_0001\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n"
+                "Here are the photos I promised.\r\n\r\n"
+                "------=_NextPart_000_0001\r\nContent-Type: image/jpeg; name=\"beach.jpg\"\r\n"
+                "Content-Transfer-Encoding: base64\r\n"
+                "Content-Disposition: attachment; filename=\"beach.jpg\"\r\n\r\n" +
+                Attachment(n) + "\r\n------=_NextPart_000_0001--\r\n";
             m.Text = text;
             return m;
         }
         case 5:  // 8-bit headers in the Western code page, as old clients sent them
             m.From = "J\xFCrgen M\xFCller <juergen@example.de>";
-            m.Subject = "Gr\xFC\xDF" "e aus K\xF6ln";
-            body = "Viele Gr\xFC\xDF" "e!\r\n";
+            m.Subject =
+                "Gr\xFC\xDF"
+                "e aus K\xF6ln";
+            body =
+                "Viele Gr\xFC\xDF"
+                "e!\r\n";
             break;
         case 7:  // no Date header and no received time
             m.Received = 0;
@@ -112,7 +122,8 @@ MessageSpec MakeMessage(int n, const std::string& folder) {
             body = "This one was saved as a draft and never sent.\r\n";
             break;
         case 8:  // a very long subject
-            m.Subject = "A very long subject line that goes on " + std::string(280, '.') + " and on";
+            m.Subject =
+                "A very long subject line that goes on " + std::string(280, '.') + " and on";
             body = Paragraphs(2, n);
             break;
         case 9:  // a long message over many blocks

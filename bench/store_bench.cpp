@@ -1,0 +1,56 @@
+// Reading speed of the store reader on a large folder file.
+// DORVANE_BENCH_FOLDER names the file (written by dorvane-bench-folder; run_store_bench.sh
+// makes one of 100,000 messages).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "store/uoexpress.h"
+
+namespace {
+
+std::string FolderFile() {
+    const char* path = std::getenv("DORVANE_BENCH_FOLDER");
+    return path != nullptr ? path : "/tmp/dorvane-bench/Inbox.dbx";
+}
+
+void ReadIndex(benchmark::State& state) {
+    dorvane::ReaderState reader;
+    std::size_t records = 0;
+    for (auto _ : state) {
+        dorvane::MessageList messages;
+        dorvane::ReadDbxIndex(reader, FolderFile(), nullptr, &messages);
+        records = messages.size();
+        benchmark::DoNotOptimize(messages.data());
+    }
+    state.counters["records"] = static_cast<double>(records);
+    state.counters["records_per_second"] =
+        benchmark::Counter(static_cast<double>(records) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+BENCHMARK(ReadIndex)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Every message's text, one ReadMessageText call at a time, as Extract All reads them.
+void ReadEveryMessageText(benchmark::State& state) {
+    dorvane::ReaderState reader;
+    dorvane::MessageList messages;
+    dorvane::ReadDbxIndex(reader, FolderFile(), nullptr, &messages);
+    std::int64_t bytes = 0;
+    std::string buffer;
+    for (auto _ : state) {
+        for (const auto& message : messages) {
+            std::ostringstream text;
+            dorvane::ReadMessageText(reader, FolderFile(), message->DataOffset, text);
+            bytes += static_cast<std::int64_t>(text.tellp());
+        }
+    }
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(ReadEveryMessageText)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
