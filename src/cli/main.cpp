@@ -6,7 +6,6 @@
 
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "platform/platform_error.h"
 
 int main(int argc, char** argv) {
     // Dates follow the user's LC_TIME, as in the window; nothing else depends on the locale.
@@ -30,7 +29,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: dorvane-cli COMMAND [ARGS...]   (dorvane-cli --help lists them)\n"
                   << error.what() << "\n";
         return 2;
-    } catch (const dorvane::platform::PlatformError& error) {
+    } catch (const std::exception& error) {
+        // Platform errors carry the user's text; anything else (memory exhausted, say)
+        // still ends the command with its reason rather than an abort.
         std::cout.flush();
         std::cerr << error.what() << "\n";
         return 1;

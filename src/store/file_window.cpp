@@ -7,8 +7,8 @@ namespace dorvane {
 namespace {
 // A message's blocks usually follow each other, so one read of sixteen blocks covers most
 // whole messages; a longer chain reads on in larger steps.
-constexpr std::size_t kFirstReadSize = 16 * 528;
-constexpr std::size_t kLargestReadSize = 256 * 1024;
+constexpr std::size_t kFirstReadSize = std::size_t{16} * 528;
+constexpr std::size_t kLargestReadSize = std::size_t{256} * 1024;
 // How many mapped reads to allow before handing the touched pages back to the system.
 constexpr std::uint32_t kAccessesBetweenReleases = 8192;
 }  // namespace
