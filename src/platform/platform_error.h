@@ -14,6 +14,6 @@ class PlatformError : public std::runtime_error {
 };
 
 // "Cannot open file %s" and friends, with the path put in.
-std::string FormatMessage(const std::string& pattern, const std::string& argument);
+std::string FormatErrorText(const std::string& pattern, const std::string& argument);
 
 }  // namespace dorvane::platform

@@ -18,7 +18,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode /*share*/) {
     } while (fd_ < 0 && errno == EINTR);
     struct stat info {};
     if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode))) Close();
-    if (fd_ < 0) throw PlatformError(FormatMessage("Cannot open file %s", path));
+    if (fd_ < 0) throw PlatformError(FormatErrorText("Cannot open file %s", path));
     sizeAtOpen_ = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 

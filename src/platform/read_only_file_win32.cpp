@@ -14,7 +14,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode share) {
     HANDLE file = ::CreateFileW(WideFromSystem(path).c_str(), GENERIC_READ, shareFlags, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw PlatformError(FormatMessage("Cannot open file %s", path));
+        throw PlatformError(FormatErrorText("Cannot open file %s", path));
     handle_ = file;
     sizeAtOpen_ = Size();
 }
@@ -25,8 +25,8 @@ ReadOnlyFile::~ReadOnlyFile() {
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
-      sizeAtOpen_(other.sizeAtOpen_),
       mapping_(std::exchange(other.mapping_, nullptr)),
+      sizeAtOpen_(other.sizeAtOpen_),
       mapped_(std::exchange(other.mapped_, nullptr)),
       mappedSize_(std::exchange(other.mappedSize_, 0)) {}
 

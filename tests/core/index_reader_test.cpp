@@ -3,6 +3,7 @@
 #include "dbx_writer.h"
 #include "mail_store_builder.h"
 #include "platform/platform_error.h"
+#include "store/store_paths.h"
 #include "store/uoexpress.h"
 #include "temp_dir.h"
 
@@ -240,21 +241,22 @@ TEST_F(IndexReaderTest, OnlyTheExactNameFoldersDbxIsACatalogue) {
     ReadDbxIndex(reader_, dir_.Write("Folders.dbx", w.Bytes()), &folders, &messages);
     EXPECT_TRUE(folders.empty());
     EXPECT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(IsCatalogueFile("/store/folders.dbx"));
-    EXPECT_FALSE(IsCatalogueFile("/store/folders.dbx.bak"));
+    const std::string store = std::string("store") + kPathDelimiter;
+    EXPECT_TRUE(IsCatalogueFile(store + "folders.dbx"));
+    EXPECT_FALSE(IsCatalogueFile(store + "folders.dbx.bak"));
 }
 
 TEST(DemoStore, ListsItsFoldersAndMessages) {
-    const std::string store = DORVANE_DEMO_STORE_DIR;
+    const std::string store = std::string(DORVANE_DEMO_STORE_DIR) + kPathDelimiter;
     ReaderState reader;
     FolderList folders;
-    ReadDbxIndex(reader, store + "/folders.dbx", &folders, nullptr);
+    ReadDbxIndex(reader, store + "folders.dbx", &folders, nullptr);
     ASSERT_GE(folders.size(), 10u);
     EXPECT_EQ(folders[0]->FolderName, "Outlook Express");
     for (const auto& folder : folders) {
         if (folder->FileName.empty()) continue;
         MessageList messages;
-        ReadDbxIndex(reader, store + "/" + folder->FileName, nullptr, &messages);
+        ReadDbxIndex(reader, store + folder->FileName, nullptr, &messages);
         if (folder->FileName == "Damaged Inbox.dbx") {
             EXPECT_TRUE(messages.empty());
         } else {
