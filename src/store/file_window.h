@@ -27,6 +27,7 @@ class FileWindow {
         : FileWindow(file, access, ownBuffer_) {}
 
     std::uint64_t Size() const { return size_; }
+    bool IsMapped() const { return useMapping_; }
 
     // The bytes at [offset, offset + length), clipped to the file: shorter (or empty) where
     // the file ends. The span stays valid until the next call.
