@@ -1,6 +1,9 @@
 // Writes a large folder file of realistic messages for the benchmarks.
 //
-//   dorvane-bench-folder OUTPUT_FILE MESSAGE_COUNT [SEED]
+//   dorvane-bench-folder OUTPUT_FILE MESSAGE_COUNT [SEED [attachments]]
+//
+// With "attachments", about a third of the messages carry a base64 attachment of 10 to
+// 150 KB, as a mail store of some years does; without, all are short text messages.
 
 #include <cstdint>
 #include <cstdlib>
@@ -45,6 +48,7 @@ int main(int argc, char** argv) {
     }
     const long count = std::atol(argv[2]);
     std::mt19937 random(argc > 3 ? static_cast<unsigned>(std::atol(argv[3])) : 42u);
+    const bool withAttachments = argc > 4 && std::string(argv[4]) == "attachments";
     fixture::DbxWriter w(fixture::DbxWriter::kRealHeaderSize);
     std::vector<std::int32_t> records;
     records.reserve(static_cast<std::size_t>(count));
@@ -63,6 +67,18 @@ int main(int argc, char** argv) {
         std::string body;
         const int lines = 5 + static_cast<int>(random() % 60);
         for (int i = 0; i < lines; ++i) body += Sentence(random, 4 + random() % 8) + ".\r\n";
+        if (withAttachments && random() % 3 == 0) {
+            static const char kBase64[] =
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+            body +=
+                "\r\n------=_NextPart_000\r\nContent-Type: application/octet-stream\r\n"
+                "Content-Transfer-Encoding: base64\r\n\r\n";
+            const std::size_t lineCount = (10'000 + random() % 140'000) / 78;
+            for (std::size_t line = 0; line < lineCount; ++line) {
+                for (int c = 0; c < 76; ++c) body += kBase64[random() % 64];
+                body += "\r\n";
+            }
+        }
         m.Text = fixture::ComposeMessageText(m, "Tue, 6 Jan 2004 14:05:00 +0100", body);
         records.push_back(fixture::AddMessage(w, m).Record);
     }

@@ -10,6 +10,15 @@ namespace dorvane {
 
 namespace {
 
+// The window's zero bytes read as blanks. The searched names, the carriage return and the
+// date hold neither, so the searches run on the raw bytes and only what is taken out of
+// them is converted.
+std::string WithBlanksForZeros(std::string_view bytes) {
+    std::string text(bytes);
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    return text;
+}
+
 // The value after the first occurrence of name: from the character after its colon up to
 // and including the first carriage return. The window's last character never ends a value,
 // and a value without its carriage return is empty.
@@ -22,15 +31,13 @@ std::string HeaderValue(std::string_view window, std::string_view name, std::siz
     const std::string_view searchable = window.substr(0, window.size() - 1);
     const auto end = searchable.find('\r', start);
     if (end == std::string_view::npos) return {};
-    return std::string(window.substr(start, end - start + 1));
+    return WithBlanksForZeros(window.substr(start, end - start + 1));
 }
 
 }  // namespace
 
-Toe5_MessageInfo SalvageFromWindow(std::string window, std::int32_t firstOffset,
+Toe5_MessageInfo SalvageFromWindow(std::string_view text, std::int32_t firstOffset,
                                    std::int32_t length) {
-    std::replace(window.begin(), window.end(), '\0', ' ');
-    const std::string_view text = window;
     Toe5_MessageInfo record;
     record.DataOffset = firstOffset;
     record.MsgSize = length;
@@ -43,7 +50,7 @@ Toe5_MessageInfo SalvageFromWindow(std::string window, std::int32_t firstOffset,
 
     const auto date = text.find("Date:");
     if (date != std::string_view::npos && date + 6 <= text.size()) {
-        if (const auto parsed = ParseMailDate(text.substr(date + 6, 32))) {
+        if (const auto parsed = ParseMailDate(WithBlanksForZeros(text.substr(date + 6, 32)))) {
             record.ReceivedTime = FileTime::FromTicks(MailDateToFileTime(*parsed));
         }
     }

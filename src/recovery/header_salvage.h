@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "store/file_window.h"
 #include "store/uoexpress.h"
@@ -16,7 +17,7 @@ void SalvageHeaders(FileWindow& file, std::int32_t firstOffset, std::int32_t lim
 
 // The same on a window already read (zero bytes not yet replaced), for callers and tests
 // that hold the bytes themselves.
-Toe5_MessageInfo SalvageFromWindow(std::string window, std::int32_t firstOffset,
+Toe5_MessageInfo SalvageFromWindow(std::string_view window, std::int32_t firstOffset,
                                    std::int32_t length);
 
 }  // namespace dorvane

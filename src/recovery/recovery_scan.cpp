@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -80,7 +79,15 @@ class RecoveryScan {
                                        static_cast<std::size_t>(to - from));
         return zero == nullptr ? to : static_cast<const std::uint8_t*>(zero) - bytes_.data();
     }
+    // The first offset at or after from whose byte is not zero, or to. Zero runs fill the
+    // tail of every message's last block, so they are stepped over eight bytes at a time.
     std::int64_t RunEnd(std::int64_t from, std::int64_t to) const {
+        while (from + 8 <= to) {
+            std::uint64_t eight = 0;
+            std::memcpy(&eight, &bytes_[static_cast<std::size_t>(from)], 8);
+            if (eight != 0) break;
+            from += 8;
+        }
         while (from < to && Byte(from) == 0) ++from;
         return from;
     }
@@ -109,9 +116,7 @@ class RecoveryScan {
     ScanObserver& observer_;
     bool cancelled_ = false;
 
-    // The next "Date:" at or after the scan position: one fast search per occurrence.
-    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> dateSearcher_{
-        kDate.begin(), kDate.end()};
+    // The next "Date:" at or after the scan position: one search per occurrence.
     bool searched_ = false;
     std::optional<std::int64_t> nextDate_;
     std::int64_t nextCancelTest_ = kCancelStride;
@@ -131,11 +136,19 @@ std::optional<std::int64_t> RecoveryScan::NextDate(std::int64_t p) {
     // the scan passes it.
     if (!searched_ || (nextDate_ && *nextDate_ < p)) {
         searched_ = true;
-        const std::string_view all(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
-        const auto from = all.begin() + p;
-        const auto found = std::search(from, all.end(), dateSearcher_);
-        nextDate_ =
-            found == all.end() ? std::nullopt : std::optional<std::int64_t>(found - all.begin());
+        nextDate_.reset();
+        // Colons are rare in mail text and absent from base64 attachments, the bulk of a
+        // store: memchr finds each at memory speed, and "Date" must stand before it.
+        for (std::int64_t colon = std::max<std::int64_t>(p + 4, 4); colon < size_; ++colon) {
+            const void* found = std::memchr(&bytes_[static_cast<std::size_t>(colon)], ':',
+                                            static_cast<std::size_t>(size_ - colon));
+            if (found == nullptr) break;
+            colon = static_cast<const std::uint8_t*>(found) - bytes_.data();
+            if (DateAt(colon - 4)) {
+                nextDate_ = colon - 4;
+                break;
+            }
+        }
     }
     return nextDate_;
 }
