@@ -6,10 +6,16 @@ scripts/install-deps.sh
 scripts/build.sh default
 
 build=build/default
-store=$build/demo/store
+cli=$build/src/cli/dorvane-cli
+# The demo prefix's user.reg records the demo store as Outlook Express records a store.
+export WINEPREFIX=$PWD/$build/demo/wineprefix
+store=$("$cli" where)
 echo
-echo "== Folders of the demo store ($store/folders.dbx)"
-"$build/src/cli/dorvane-cli" list "$store/folders.dbx"
+echo "== The store the registry records"
+echo "$store"
+echo
+echo "== Its folders"
+"$cli" tree
 echo
 echo "== Its Inbox"
-"$build/src/cli/dorvane-cli" list "$store/Inbox.dbx"
+"$cli" list "$store/Inbox.dbx"

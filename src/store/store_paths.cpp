@@ -18,8 +18,12 @@ std::string FileNamePart(const std::string& path) {
 }
 
 std::string DirectoryPart(const std::string& path) {
-    const auto at = LastDelimiter(path);
+    const auto at = path.rfind(kPathDelimiter);
     return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+bool LiesInDirectory(const std::string& file, const std::string& directory) {
+    return DirectoryPart(file) == WithTrailingDelimiter(directory);
 }
 
 std::string WithTrailingDelimiter(const std::string& directory) {

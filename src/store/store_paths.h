@@ -18,6 +18,10 @@ std::string FileNamePart(const std::string& path);
 // The directory part, up to and including the last delimiter; empty when there is none.
 std::string DirectoryPart(const std::string& path);
 
+// True when file's directory part is exactly directory with a delimiter appended (unless
+// it ends in one): the exact, case-sensitive test of whether a file lies in the store.
+bool LiesInDirectory(const std::string& file, const std::string& directory);
+
 // directory with a delimiter appended unless it already ends in one.
 std::string WithTrailingDelimiter(const std::string& directory);
 

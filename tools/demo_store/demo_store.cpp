@@ -1,12 +1,18 @@
 // Writes the demo mail store: a catalogue, the usual folders with about sixty messages of
 // our own making, and a damaged copy of the Inbox whose index has been wiped.
 //
-//   dorvane-demo-store OUTPUT_DIRECTORY
+//   dorvane-demo-store OUTPUT_DIRECTORY [WINE_PREFIX]
+//
+// With WINE_PREFIX it also writes a Wine-style prefix whose user.reg records the store the
+// way Outlook Express does, under the default identity and with a %UserProfile% reference,
+// so the store is found through the real lookup.
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -165,11 +171,49 @@ void WriteDamagedCopy(const std::filesystem::path& dir, int first, int count) {
     w.Save((dir / "Damaged Inbox.dbx").string());
 }
 
+const char* const kIdentity = "{6E2D1A4C-93B7-4F0E-A5C1-0D8B2F7E4A19}";
+
+void WriteWinePrefix(const std::filesystem::path& prefix, const std::filesystem::path& store) {
+    namespace fs = std::filesystem;
+    fs::create_directories(prefix / "dosdevices");
+    const fs::path profile = prefix / "drive_c" / "users" / "demo";
+    const fs::path storeLink = profile / "Local Settings" / "Application Data" / "Identities" /
+                               kIdentity / "Microsoft" / "Outlook Express";
+    fs::create_directories(storeLink.parent_path());
+    std::error_code ignored;
+    fs::remove(prefix / "dosdevices" / "c:", ignored);
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    fs::remove(storeLink, ignored);
+    fs::create_directory_symlink(fs::absolute(store), storeLink);
+
+    const std::string key = std::string("Identities\\\\") + kIdentity +
+                            "\\\\Software\\\\Microsoft\\\\Outlook Express\\\\5.0";
+    std::ofstream reg(prefix / "user.reg", std::ios::binary | std::ios::trunc);
+    reg << "WINE REGISTRY Version 2\n"
+           ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+           "#arch=win64\n\n"
+           "[Identities] 1700000000\n"
+           "#time=1d9f0a0b0c0d0e0\n"
+           "\"Default User ID\"=\""
+        << kIdentity
+        << "\"\n\n"
+           "["
+        << key
+        << "] 1700000000\n"
+           "\"Store Root\"=str(2):\"%UserProfile%\\\\Local Settings\\\\Application Data"
+           "\\\\Identities\\\\"
+        << kIdentity
+        << "\\\\Microsoft\\\\Outlook Express\"\n\n"
+           "[Volatile Environment] 1700000000\n"
+           "\"USERPROFILE\"=\"C:\\\\users\\\\demo\"\n";
+    if (!reg) throw std::runtime_error("Cannot create file " + (prefix / "user.reg").string());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: dorvane-demo-store OUTPUT_DIRECTORY\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: dorvane-demo-store OUTPUT_DIRECTORY [WINE_PREFIX]\n";
         return 2;
     }
     try {
@@ -202,6 +246,7 @@ int main(int argc, char** argv) {
         WriteFolder(dir, "Old Invoices.dbx", 52, 4, "Invoices");
         WriteFolder(dir, "2004.dbx", 56, 4, "Invoices2004");
         WriteDamagedCopy(dir, 0, 12);
+        if (argc == 3) WriteWinePrefix(argv[2], dir);
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
         return 1;
