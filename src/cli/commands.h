@@ -11,5 +11,7 @@ void AddCatCommand(CLI::App& app);
 void AddRecoverCommand(CLI::App& app);
 void AddWhereCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);
+void AddExtractCommand(CLI::App& app);
+void AddBatchCommand(CLI::App& app);
 
 }  // namespace dorvane::cli

@@ -1,10 +1,15 @@
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "cli/commands.h"
 #include "store/record_format.h"
 #include "store/uoexpress.h"
+#include "ui/tools/message_search.h"
+#include "ui/tools/message_sort.h"
 
 namespace dorvane::cli {
 
@@ -13,7 +18,41 @@ namespace {
 struct ListOptions {
     std::string File;
     bool Json = false;
+    std::string From, To, Subject, Before, After, Sort;
 };
+
+// "YYYY-MM-DD" as 00:00 local time of that day, the bound a search date picker gives.
+std::optional<LocalDateTime> DayStart(const std::string& text, const char* option) {
+    if (text.empty()) return std::nullopt;
+    int year = 0, month = 0, day = 0;
+    char dash1 = 0, dash2 = 0;
+    std::istringstream in(text);
+    in >> year >> dash1 >> month >> dash2 >> day;
+    if (!in || dash1 != '-' || dash2 != '-' || month < 1 || month > 12 || day < 1 || day > 31 ||
+        in.peek() != std::char_traits<char>::eof()) {
+        throw CLI::ValidationError(option, "expects a date as YYYY-MM-DD");
+    }
+    return LocalDateTime{year, month, day, 0, 0, 0, 0};
+}
+
+// "Received", "Subject:asc", ...: a column caption, then the direction; descending when
+// none is given, as the first click on a header sorts.
+std::pair<MessageColumn, bool> SortOrder(const std::string& text) {
+    static const char* const kCaptions[] = {"From",     "Reply to", "To",  "Subject",
+                                            "Received", "Position", "Size"};
+    const auto colon = text.rfind(':');
+    const std::string caption = colon == std::string::npos ? text : text.substr(0, colon);
+    const std::string direction = colon == std::string::npos ? "desc" : text.substr(colon + 1);
+    if (direction != "asc" && direction != "desc") {
+        throw CLI::ValidationError("--sort", "direction is asc or desc");
+    }
+    for (int i = 0; i < 7; ++i) {
+        if (caption == kCaptions[i]) return {static_cast<MessageColumn>(i), direction == "desc"};
+    }
+    throw CLI::ValidationError("--sort",
+                               "column is one of: From, Reply to, To, Subject, "
+                               "Received, Position, Size");
+}
 
 void RunList(const ListOptions& options) {
     ReaderState reader;
@@ -27,6 +66,14 @@ void RunList(const ListOptions& options) {
             options.Json ? WriteJsonLine(out, *folder) : WriteTableRow(out, *folder);
         }
     } else {
+        SearchCriteria criteria{options.From, options.To, options.Subject,
+                                DayStart(options.Before, "--before"),
+                                DayStart(options.After, "--after")};
+        ApplySearch(messages, criteria);
+        if (!options.Sort.empty()) {
+            const auto [column, descending] = SortOrder(options.Sort);
+            SortMessages(messages, column, descending);
+        }
         if (!options.Json) WriteMessageTableCaption(out);
         for (const auto& message : messages) {
             options.Json ? WriteJsonLine(out, *message) : WriteTableRow(out, *message);
@@ -42,6 +89,12 @@ void AddListCommand(CLI::App& app) {
         "list", "List the records of a DBX file's index: folders of folders.dbx, else messages");
     list->add_option("FILE", options->File, "the DBX file")->required();
     list->add_flag("--json", options->Json, "JSON Lines, one object per record");
+    list->add_option("--from", options->From, "keep messages whose From or Reply to holds TEXT");
+    list->add_option("--to", options->To, "keep messages whose To holds TEXT");
+    list->add_option("--subject", options->Subject, "keep messages whose Subject holds TEXT");
+    list->add_option("--before", options->Before, "keep messages received before YYYY-MM-DD");
+    list->add_option("--after", options->After, "keep messages received after YYYY-MM-DD 00:00");
+    list->add_option("--sort", options->Sort, "COLUMN[:asc|:desc], a column caption");
     list->callback([options] { RunList(*options); });
 }
 

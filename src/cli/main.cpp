@@ -19,9 +19,15 @@ int main(int argc, char** argv) {
     dorvane::cli::AddRecoverCommand(app);
     dorvane::cli::AddWhereCommand(app);
     dorvane::cli::AddTreeCommand(app);
+    dorvane::cli::AddExtractCommand(app);
+    dorvane::cli::AddBatchCommand(app);
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::RuntimeError& error) {
+        // A command that has said what went wrong and only asks for its exit status.
+        std::cout.flush();
+        return error.get_exit_code();
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
         return 0;
