@@ -88,5 +88,29 @@ int main(int argc, char** argv) {
         w.PutU32(static_cast<std::size_t>(second) + 12, static_cast<std::uint32_t>(first));
         Save(root / "message_text", "chain_cycle", WithOffset(first, w.Bytes()));
     }
+    // The recovery scan: a folder file whose index is gone.
+    {
+        auto damaged = fixture::BuildMessageFile(Messages(3), layout);
+        damaged.SetMessageRoot(0);
+        damaged.AddPadding(120);
+        Save(root / "recovery_scan", "index_wiped", damaged.Bytes());
+    }
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"mail_date/full", "Tue, 6 Jan 2004 14:05:00 +0100"},
+        {"mail_date/zone_as_time", "6 Jan 2004 +01:00"},
+        {"mail_date/hex", "$1F Jan 0x7D4 1:2:3"},
+        {"user_reg/identity",
+         "WINE REGISTRY Version 2\n\n[Identities] 1\n\"Default User ID\"=\"{A}\"\n\n"
+         "[Identities\\\\{A}\\\\Software\\\\Microsoft\\\\Outlook Express\\\\5.0] 1\n"
+         "\"Store Root\"=str(2):\"%UserProfile%\\\\OE\\x00e9\"\n\n"
+         "[Volatile Environment] 1\n\"USERPROFILE\"=\"C:\\\\users\\\\bob\"\n"},
+        {"user_reg/wrong_type",
+         "[Software\\\\Microsoft\\\\Outlook Express] 1\n\"Store Root\"=dword:00000001\n"},
+    };
+    for (const auto& [name, text] : texts) {
+        const fs::path file = root / name;
+        Save(file.parent_path(), file.filename().string(),
+             std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
     return 0;
 }

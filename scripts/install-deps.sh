@@ -5,8 +5,12 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
     python3 time
+    # The fuzz targets (libFuzzer) and the sanitizer runs
+    clang-14 libclang-rt-14-dev
+    # The Windows build, run under Wine
+    g++-mingw-w64-x86-64 wine wine64
 )
 
 missing=()
