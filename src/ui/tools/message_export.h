@@ -23,4 +23,8 @@ std::string ReadListedMessage(ReaderState& reader, const std::string& mailFile, 
 // file cannot be written; the caller decides what to tell.
 bool WriteMessageFile(const std::string& path, std::string_view text);
 
+namespace ui {
+using dorvane::WriteWithCrLf;
+}  // namespace ui
+
 }  // namespace dorvane
