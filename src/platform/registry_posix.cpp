@@ -1,9 +1,10 @@
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <string_view>
 
 #include "platform/wine_registry.h"
 
@@ -32,12 +33,23 @@ std::optional<std::string> ProcessVariable(const std::string& name) {
     return std::nullopt;
 }
 
+std::string HomeDirectory() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    // Wine falls back on the password database too when HOME is not set.
+    const passwd* user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
 std::string WinePrefix() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
-        return prefix;
+    std::string prefix;
+    if (const char* set = std::getenv("WINEPREFIX"); set != nullptr && *set != '\0') {
+        prefix = set;
+    } else {
+        prefix = HomeDirectory() + "/.wine";
     }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.wine";
+    // The prefix is joined with "/dosdevices/c:..." later; a trailing slash would double.
+    while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+    return prefix;
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include <windows.h>
+// The interface's member of that name, not the macro that picks the A or W function.
+#undef ExpandEnvironmentStrings
 
 #include <vector>
 
@@ -33,25 +35,27 @@ class OpenKey {
 
 class WindowsRegistry : public Registry {
   public:
-    std::optional<RegistryValue> ReadValue(const std::string& keyPath, const std::string& name,
-                                           bool* keyOpened) const override {
+    bool KeyExists(const std::string& keyPath) const override { return OpenKey(keyPath).Opened(); }
+
+    std::optional<RegistryValue> ReadValue(const std::string& keyPath,
+                                           const std::string& valueName) const override {
         const OpenKey key(keyPath);
-        *keyOpened = key.Opened();
         if (!key.Opened()) return std::nullopt;
         DWORD type = 0;
         DWORD size = 0;
-        if (::RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type, nullptr, &size) !=
+        if (::RegQueryValueExA(key.Handle(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
         RegistryValue value;
-        value.Length = size;
+        value.ZeroLength = size == 0;
         value.Type = type == REG_SZ          ? RegistryValueType::Text
                      : type == REG_EXPAND_SZ ? RegistryValueType::ExpandText
                                              : RegistryValueType::Other;
         if (value.Type == RegistryValueType::Other || size == 0) return value;
+        // One byte more, zeroed: a stored string need not end in a NUL.
         std::vector<char> data(size + 1, '\0');
-        if (::RegQueryValueExA(key.Handle(), name.c_str(), nullptr, &type,
+        if (::RegQueryValueExA(key.Handle(), valueName.c_str(), nullptr, &type,
                                reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
             return std::nullopt;
         }
@@ -59,18 +63,17 @@ class WindowsRegistry : public Registry {
         return value;
     }
 
-    std::optional<std::string> ExpandVariables(const std::string& text) const override {
+    std::optional<std::string> ExpandEnvironmentStrings(const std::string& text) const override {
         std::vector<char> buffer(1024);
         DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(),
                                                    static_cast<DWORD>(buffer.size()));
         if (needed == 0) return std::nullopt;
         if (needed > buffer.size()) {
-            // Longer than the usual buffer: expanded in full rather than cut off.
             buffer.resize(needed);
             needed = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), needed);
             if (needed == 0 || needed > buffer.size()) return std::nullopt;
         }
-        return std::string(buffer.data());
+        return std::string(buffer.data());  // up to the terminating NUL
     }
 };
 

@@ -1,5 +1,6 @@
 #include "platform/wine_registry.h"
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -26,46 +27,54 @@ int HexValue(char c) {
     return -1;
 }
 
-// Wine writes characters beyond ASCII as \xHHHH escapes of UTF-16 code units; this system
-// keeps paths as UTF-8 bytes.
 void AppendUtf8(std::string& out, std::uint32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
 
-// Reads a quoted string starting at text[at] == '"'; advances `at` past the closing quote.
-// Nothing when the quote is never closed.
-std::optional<std::string> ReadQuoted(std::string_view text, std::size_t& at) {
-    if (at >= text.size() || text[at] != '"') return std::nullopt;
-    std::string out;
-    std::vector<std::uint16_t> pending;  // UTF-16 code units of \x escapes, for pairs
-    const auto flush = [&] {
-        for (std::size_t i = 0; i < pending.size(); ++i) {
-            std::uint32_t code = pending[i];
-            if (code >= 0xD800 && code < 0xDC00 && i + 1 < pending.size() &&
-                pending[i + 1] >= 0xDC00 && pending[i + 1] < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (pending[++i] - 0xDC00);
-                out += static_cast<char>(0xF0 | (code >> 18));
-                out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (code & 0x3F));
-                continue;
-            }
-            AppendUtf8(out, code);
+// Wine keeps strings as UTF-16; this system keeps paths as UTF-8 bytes. A surrogate
+// without its partner becomes U+FFFD rather than bytes no decoder accepts.
+void AppendUtf16(std::string& out, const std::vector<std::uint16_t>& units) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const std::uint32_t unit = units[i];
+        const bool high = unit >= 0xD800 && unit < 0xDC00;
+        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            AppendUtf8(out, 0xFFFD);
+        } else {
+            AppendUtf8(out, unit);
         }
-        pending.clear();
+    }
+}
+
+// Reads text written with Wine's escapes up to the unescaped `closing` character; `at`
+// starts after the opening delimiter and ends after the closing one. Nothing when the text
+// ends first. \xHHHH escapes are UTF-16 code units (pairs for characters beyond the BMP),
+// \ooo octal ones, and any other escaped character stands for itself (\\ \" \]).
+std::optional<std::string> ReadEscaped(std::string_view text, std::size_t& at, char closing) {
+    std::string out;
+    std::vector<std::uint16_t> units;  // consecutive \x escapes, decoded together for pairs
+    const auto flush = [&] {
+        AppendUtf16(out, units);
+        units.clear();
     };
-    for (++at; at < text.size(); ++at) {
+    for (; at < text.size(); ++at) {
         const char c = text[at];
-        if (c == '"') {
+        if (c == closing) {
             flush();
             ++at;
             return out;
@@ -76,102 +85,36 @@ std::optional<std::string> ReadQuoted(std::string_view text, std::size_t& at) {
             continue;
         }
         const char escaped = text[++at];
-        if (escaped == 'x') {
-            std::uint32_t code = 0;
-            int digits = 0;
-            while (digits < 4 && at + 1 < text.size() && HexValue(text[at + 1]) >= 0) {
-                code = code * 16 + static_cast<std::uint32_t>(HexValue(text[++at]));
-                ++digits;
+        if (escaped == 'x' && at + 1 < text.size() && HexValue(text[at + 1]) >= 0) {
+            std::uint32_t unit = 0;
+            for (int digits = 0; digits < 4 && at + 1 < text.size() && HexValue(text[at + 1]) >= 0;
+                 ++digits) {
+                unit = unit * 16 + static_cast<std::uint32_t>(HexValue(text[++at]));
             }
-            if (digits == 0) {
-                flush();
-                out += 'x';
-            } else {
-                pending.push_back(static_cast<std::uint16_t>(code));
-            }
+            units.push_back(static_cast<std::uint16_t>(unit));
             continue;
         }
         flush();
-        switch (escaped) {
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case '0':
-                out += '\0';
-                break;
-            default:
-                out += escaped;
-                break;  // \\ \" and any other character stand for themselves
-        }
-    }
-    return std::nullopt;
-}
-
-// One value line: `"Name"=...` or `@=...`.
-std::optional<std::pair<std::string, RegistryValue>> ParseValueLine(std::string_view line) {
-    std::size_t at = 0;
-    std::string name;
-    if (!line.empty() && line[0] == '@') {
-        at = 1;
-    } else {
-        auto quoted = ReadQuoted(line, at);
-        if (!quoted) return std::nullopt;
-        name = std::move(*quoted);
-    }
-    if (at >= line.size() || line[at] != '=') return std::nullopt;
-    ++at;
-    const std::string_view data = line.substr(at);
-    RegistryValue value;
-    std::size_t textAt = at;
-    if (data.starts_with("\"")) {
-        value.Type = RegistryValueType::Text;
-    } else if (data.starts_with("str(2):\"")) {
-        value.Type = RegistryValueType::ExpandText;
-        textAt += 7;
-    } else if (data.starts_with("str(")) {
-        // Other string types (REG_MULTI_SZ is str(7)) are not text to this program.
-        value.Type = RegistryValueType::Other;
-        value.Length = data.size();
-        return std::make_pair(Lowered(name), value);
-    } else {
-        // dword:, hex:, hex(N): and anything else: not text. An empty hex value has length 0.
-        value.Type = RegistryValueType::Other;
-        const auto colon = data.find(':');
-        const std::string_view bytes =
-            colon == std::string_view::npos ? data : data.substr(colon + 1);
-        value.Length = bytes.find_first_not_of(" \\") == std::string_view::npos ? 0 : 4;
-        return std::make_pair(Lowered(name), value);
-    }
-    auto text = ReadQuoted(line, textAt);
-    if (!text) return std::nullopt;
-    value.Length = (text->size() + 1) * 2;  // stored as UTF-16 with its NUL
-    value.Text = text->substr(0, text->find('\0'));
-    return std::make_pair(Lowered(name), value);
-}
-
-// A key line: `[Path\\With\\Doubled\\Backslashes] timestamp`.
-std::optional<std::string> ParseKeyLine(std::string_view line) {
-    std::string path;
-    for (std::size_t at = 1; at < line.size(); ++at) {
-        const char c = line[at];
-        if (c == ']') return Lowered(path);
-        if (c == '\\' && at + 1 < line.size()) {
-            // Inside key names Wine doubles the backslash and escapes like strings.
-            path += line[++at];
+        if (escaped >= '0' && escaped <= '7') {
+            unsigned code = static_cast<unsigned>(escaped - '0');
+            for (int digits = 1;
+                 digits < 3 && at + 1 < text.size() && text[at + 1] >= '0' && text[at + 1] <= '7';
+                 ++digits) {
+                code = code * 8 + static_cast<unsigned>(text[++at] - '0');
+            }
+            AppendUtf8(out, code);
             continue;
         }
-        path += c;
+        // Wine's C-style escapes; any other escaped character stands for itself.
+        constexpr std::string_view kLetters = "abefnrtv";
+        constexpr std::string_view kControls = "\a\b\x1B\f\n\r\t\v";
+        const auto letter = kLetters.find(escaped);
+        out += letter == std::string_view::npos ? escaped : kControls[letter];
     }
     return std::nullopt;
 }
 
-std::string_view TrimLine(std::string_view line) {
+std::string_view Trimmed(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
     }
@@ -179,9 +122,119 @@ std::string_view TrimLine(std::string_view line) {
     return line;
 }
 
-std::string NormalisedKey(std::string_view keyPath) {
-    while (!keyPath.empty() && keyPath.front() == '\\') keyPath.remove_prefix(1);
-    return Lowered(keyPath);
+// The file's lines, trimmed, one at a time.
+class Lines {
+  public:
+    explicit Lines(std::string_view bytes) : rest_(bytes) {}
+
+    std::optional<std::string_view> Next() {
+        if (rest_.empty()) return std::nullopt;
+        const auto end = rest_.find('\n');
+        const std::string_view line = rest_.substr(0, end);
+        rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+        return Trimmed(line);
+    }
+
+  private:
+    std::string_view rest_;
+};
+
+// "01,02,ff" as bytes; nothing when a piece is not a hex byte. A trailing comma is
+// allowed: it is what remains of a line whose continuation was cut off.
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    while (!Trimmed(text).empty()) {
+        const auto comma = text.find(',');
+        const std::string_view piece = Trimmed(text.substr(0, comma));
+        text.remove_prefix(comma == std::string_view::npos ? text.size() : comma + 1);
+        if (piece.empty() || piece.size() > 2) return std::nullopt;
+        int byte = 0;
+        for (const char c : piece) {
+            if (HexValue(c) < 0) return std::nullopt;
+            byte = byte * 16 + HexValue(c);
+        }
+        bytes.push_back(static_cast<std::uint8_t>(byte));
+    }
+    return bytes;
+}
+
+RegistryValueType TypeOf(unsigned code) {
+    if (code == 1) return RegistryValueType::Text;        // REG_SZ
+    if (code == 2) return RegistryValueType::ExpandText;  // REG_EXPAND_SZ
+    return RegistryValueType::Other;
+}
+
+// The N of "str(N):" or "hex(N):" (hexadecimal, as Wine writes it); `at` ends after the
+// colon.
+std::optional<unsigned> ParseTypeCode(std::string_view data, std::size_t& at) {
+    unsigned code = 0;
+    std::size_t digits = 0;
+    for (; at < data.size() && HexValue(data[at]) >= 0 && digits < 8; ++at, ++digits) {
+        code = code * 16 + static_cast<unsigned>(HexValue(data[at]));
+    }
+    if (digits == 0 || data.substr(at, 2) != "):") return std::nullopt;
+    at += 2;
+    return code;
+}
+
+// The value after `=`: a quoted string of some type, or hex bytes of some type that may
+// continue on the following lines after a trailing backslash.
+std::optional<RegistryValue> ParseValueData(std::string_view data, Lines& lines) {
+    RegistryValue value;
+    std::size_t at = 0;
+    if (data.starts_with("\"")) {
+        at = 1;
+    } else if (data.starts_with("str:\"")) {
+        at = 5;
+    } else if (data.starts_with("str(")) {
+        at = 4;
+        const auto code = ParseTypeCode(data, at);
+        if (!code || at >= data.size() || data[at] != '"') return std::nullopt;
+        value.Type = TypeOf(*code);
+        ++at;
+    } else if (data.starts_with("dword:")) {
+        value.Type = RegistryValueType::Other;
+        return value;
+    } else {
+        unsigned code = 3;  // hex: is REG_BINARY
+        if (data.starts_with("hex:")) {
+            at = 4;
+        } else if (data.starts_with("hex(")) {
+            at = 4;
+            const auto parsed = ParseTypeCode(data, at);
+            if (!parsed) return std::nullopt;
+            code = *parsed;
+        } else {
+            return std::nullopt;
+        }
+        std::string hex(data.substr(at));
+        while (!hex.empty() && hex.back() == '\\') {
+            hex.pop_back();
+            const auto next = lines.Next();
+            if (!next) break;
+            hex += *next;
+        }
+        const auto bytes = ParseHexBytes(hex);
+        if (!bytes) return std::nullopt;
+        value.Type = TypeOf(code);
+        value.ZeroLength = bytes->empty();
+        if (value.Type != RegistryValueType::Other) {
+            // Text stored as bytes, as Wine writes a string that lacks its final NUL.
+            std::vector<std::uint16_t> units;
+            for (std::size_t i = 0; i + 1 < bytes->size(); i += 2) {
+                const auto unit = static_cast<std::uint16_t>((*bytes)[i] | ((*bytes)[i + 1] << 8));
+                if (unit == 0) break;
+                units.push_back(unit);
+            }
+            AppendUtf16(value.Text, units);
+        }
+        return value;
+    }
+    auto text = ReadEscaped(data, at, '"');
+    if (!text) return std::nullopt;
+    // A quoted string is stored with its NUL, so its length is never 0.
+    value.Text = text->substr(0, text->find('\0'));
+    return value;
 }
 
 }  // namespace
@@ -189,21 +242,39 @@ std::string NormalisedKey(std::string_view keyPath) {
 WineHive WineHive::Parse(std::string_view bytes) {
     WineHive hive;
     std::map<std::string, RegistryValue>* current = nullptr;
-    while (!bytes.empty()) {
-        const auto end = bytes.find('\n');
-        const std::string_view line = TrimLine(bytes.substr(0, end));
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    Lines lines(bytes);
+    while (const auto next = lines.Next()) {
+        const std::string_view line = *next;
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
-            const auto key = ParseKeyLine(line);
-            current = key ? &hive.keys_[*key] : nullptr;
+            std::size_t at = 1;
+            const auto key = ReadEscaped(line, at, ']');
+            // Values after a key line that cannot be read belong to no key we know.
+            current = key ? &hive.keys_[Lowered(*key)] : nullptr;
             continue;
         }
         if (current == nullptr) continue;
-        if (auto value = ParseValueLine(line)) (*current)[value->first] = std::move(value->second);
+        std::size_t at = 1;
+        std::optional<std::string> name;
+        if (line[0] == '@') {
+            name = std::string();
+        } else if (line[0] == '"') {
+            name = ReadEscaped(line, at, '"');
+        }
+        if (!name || at >= line.size() || line[at] != '=') continue;
+        if (auto value = ParseValueData(line.substr(at + 1), lines)) {
+            (*current)[Lowered(*name)] = std::move(*value);
+        }
     }
     return hive;
 }
+
+namespace {
+std::string NormalisedKey(std::string_view keyPath) {
+    if (keyPath.starts_with('\\')) keyPath.remove_prefix(1);
+    return Lowered(keyPath);
+}
+}  // namespace
 
 bool WineHive::HasKey(std::string_view keyPath) const {
     return keys_.contains(NormalisedKey(keyPath));
@@ -218,47 +289,57 @@ std::optional<RegistryValue> WineHive::Value(std::string_view keyPath,
     return value->second;
 }
 
-WineRegistry::WineRegistry(WineHive hive, std::string prefix,
-                           std::optional<std::string> (*environment)(const std::string& name))
+WineRegistry::WineRegistry(WineHive hive, std::string prefix, EnvironmentLookup environment)
     : hive_(std::move(hive)), prefix_(std::move(prefix)), environment_(environment) {}
 
-std::optional<RegistryValue> WineRegistry::ReadValue(const std::string& keyPath,
-                                                     const std::string& name,
-                                                     bool* keyOpened) const {
-    *keyOpened = hive_.HasKey(keyPath);
-    if (!*keyOpened) return std::nullopt;
-    return hive_.Value(keyPath, name);
+bool WineRegistry::KeyExists(const std::string& keyPath) const {
+    return hive_.HasKey(keyPath);
 }
 
-std::optional<std::string> WineRegistry::ExpandVariables(const std::string& text) const {
+std::optional<RegistryValue> WineRegistry::ReadValue(const std::string& keyPath,
+                                                     const std::string& valueName) const {
+    return hive_.Value(keyPath, valueName);
+}
+
+// Wine builds a process's environment from "Environment" and then "Volatile Environment",
+// the later winning, and expands their REG_EXPAND_SZ values (such as TEMP's
+// "%USERPROFILE%\Temp") as it goes. One level of that expansion is enough for what Wine
+// writes, and stopping there keeps variables that name each other from looping.
+std::optional<std::string> WineRegistry::Variable(const std::string& name,
+                                                  bool expandNested) const {
+    for (const char* key : {"Volatile Environment", "Environment"}) {
+        const auto value = hive_.Value(key, name);
+        if (!value || value->Type == RegistryValueType::Other) continue;
+        if (value->Type == RegistryValueType::ExpandText && expandNested) {
+            return Expand(value->Text, false);
+        }
+        return value->Text;
+    }
+    if (environment_ != nullptr && !name.empty()) return environment_(name);
+    return std::nullopt;
+}
+
+std::string WineRegistry::Expand(const std::string& text, bool expandNested) const {
     std::string out;
     std::size_t at = 0;
     while (at < text.size()) {
         const auto open = text.find('%', at);
         const auto close = open == std::string::npos ? std::string::npos : text.find('%', open + 1);
         if (close == std::string::npos) {
-            out += text.substr(at);
+            out.append(text, at);
             break;
         }
-        out += text.substr(at, open - at);
-        const std::string name = text.substr(open + 1, close - open - 1);
-        std::optional<std::string> found;
-        for (const char* key : {"Volatile Environment", "Environment"}) {
-            if (found) break;
-            const auto value = hive_.Value(key, name);
-            if (value && value->Type != RegistryValueType::Other) found = value->Text;
-        }
-        if (!found && !name.empty() && environment_ != nullptr) found = environment_(name);
-        if (found) {
-            out += *found;
-            at = close + 1;
-        } else {
-            // An unknown name stays as written.
-            out += text.substr(open, close - open + 1);
-            at = close + 1;
-        }
+        out.append(text, at, open - at);
+        const auto found = Variable(text.substr(open + 1, close - open - 1), expandNested);
+        // An unknown name stays as written, its percent signs included.
+        out += found ? *found : text.substr(open, close - open + 1);
+        at = close + 1;
     }
     return out;
+}
+
+std::optional<std::string> WineRegistry::ExpandEnvironmentStrings(const std::string& text) const {
+    return Expand(text, true);
 }
 
 std::string WineRegistry::ToLocalPath(const std::string& path) const {
@@ -267,6 +348,9 @@ std::string WineRegistry::ToLocalPath(const std::string& path) const {
         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     if (!drivePath) return path;
     std::string local = prefix_ + "/dosdevices/" + AsciiLower(path[0]) + ":";
+    // "C:mail" is relative to the drive's current directory, which is its root in a program
+    // that never changed it.
+    if (path.size() > 2 && path[2] != '\\' && path[2] != '/') local += '/';
     for (std::size_t i = 2; i < path.size(); ++i) local += path[i] == '\\' ? '/' : path[i];
     return local;
 }

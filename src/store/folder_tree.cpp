@@ -25,25 +25,58 @@ void PreOrder(const FolderTree& tree, Visit visit) {
     }
 }
 
-std::vector<std::size_t> PathFromTop(const FolderTree& tree, std::size_t node) {
-    std::vector<std::size_t> path{node};
-    while (node != 0) {
-        node = tree.Nodes[node].Parent;
-        path.push_back(node);
-    }
-    return {path.rbegin(), path.rend()};
-}
+// Answers "does node a come before node b in pre-order?" for a tree that only grows by
+// appending last children. Walking both paths up to the top would make a catalogue with a
+// long chain of folders and many duplicate ids quadratic; jump pointers (each node keeps
+// one far ancestor, chosen so that any ancestor is reached in logarithmic steps) keep each
+// answer at O(log^2 n).
+class PreOrderComparer {
+  public:
+    explicit PreOrderComparer(const FolderTree& tree) : tree_(tree) {}
 
-// Whether a comes before b in pre-order. Siblings stand in the order they were made, which
-// is the order of their indices.
-bool ComesBefore(const FolderTree& tree, std::size_t a, std::size_t b) {
-    const auto pathA = PathFromTop(tree, a);
-    const auto pathB = PathFromTop(tree, b);
-    const auto diverge = std::mismatch(pathA.begin(), pathA.end(), pathB.begin(), pathB.end());
-    if (diverge.first == pathA.end()) return diverge.second != pathB.end();  // a is above b
-    if (diverge.second == pathB.end()) return false;                         // b is above a
-    return *diverge.first < *diverge.second;
-}
+    // Call for every node as it is made, the top node first.
+    void Added(std::size_t node) {
+        const std::size_t parent = tree_.Nodes[node].Parent;
+        if (node == parent) {
+            depth_.push_back(0);
+            jump_.push_back(node);
+            return;
+        }
+        const std::size_t up = jump_[parent];
+        const bool evenSteps = depth_[parent] - depth_[up] == depth_[up] - depth_[jump_[up]];
+        depth_.push_back(depth_[parent] + 1);
+        jump_.push_back(evenSteps ? jump_[up] : parent);
+    }
+
+    bool ComesBefore(std::size_t a, std::size_t b) const {
+        if (a == b) return false;
+        const std::size_t shared = std::min(depth_[a], depth_[b]);
+        const std::size_t upA = AncestorAt(a, shared);
+        const std::size_t upB = AncestorAt(b, shared);
+        if (upA == upB) return depth_[a] < depth_[b];  // one lies above the other
+        // The deepest common ancestor lies above `shared`: find the depth just below it.
+        std::size_t same = 0;
+        std::size_t differ = shared;
+        while (differ - same > 1) {
+            const std::size_t middle = same + (differ - same) / 2;
+            (AncestorAt(upA, middle) == AncestorAt(upB, middle) ? same : differ) = middle;
+        }
+        // Siblings stand in the order they were made, which is the order of their indices.
+        return AncestorAt(upA, differ) < AncestorAt(upB, differ);
+    }
+
+  private:
+    std::size_t AncestorAt(std::size_t node, std::size_t depth) const {
+        while (depth_[node] > depth) {
+            node = depth_[jump_[node]] >= depth ? jump_[node] : tree_.Nodes[node].Parent;
+        }
+        return node;
+    }
+
+    const FolderTree& tree_;
+    std::vector<std::size_t> depth_;
+    std::vector<std::size_t> jump_;
+};
 
 }  // namespace
 
@@ -51,7 +84,9 @@ FolderTree BuildFolderTree(const FolderList& folders) {
     // Searching the whole tree for every record would be quadratic in a large damaged
     // catalogue: each id keeps the node that comes first in pre-order instead.
     FolderTree tree;
+    tree.Nodes.reserve(folders.size());
     std::unordered_map<std::int32_t, std::size_t> firstWithId;
+    PreOrderComparer order(tree);
     for (const auto& folder : folders) {
         std::size_t parent = 0;
         if (const auto match = firstWithId.find(folder->ParentId); match != firstWithId.end()) {
@@ -60,8 +95,9 @@ FolderTree BuildFolderTree(const FolderList& folders) {
         const std::size_t index = tree.Nodes.size();
         tree.Nodes.push_back({folder, parent, {}});
         if (index > 0) tree.Nodes[parent].Children.push_back(index);
+        order.Added(index);
         const auto [known, isNew] = firstWithId.try_emplace(folder->FolderId, index);
-        if (!isNew && ComesBefore(tree, index, known->second)) known->second = index;
+        if (!isNew && order.ComesBefore(index, known->second)) known->second = index;
     }
     return tree;
 }

@@ -8,9 +8,9 @@ namespace {
 
 // A value read as text: empty when the key or value is missing or its length is 0.
 std::string ReadText(const platform::Registry& registry, const std::string& keyPath,
-                     const std::string& name, bool* keyOpened) {
-    const auto value = registry.ReadValue(keyPath, name, keyOpened);
-    if (!value || value->Length == 0) return {};
+                     const std::string& name) {
+    const auto value = registry.ReadValue(keyPath, name);
+    if (!value || value->ZeroLength) return {};
     if (value->Type == platform::RegistryValueType::Other) {
         throw platform::PlatformError(
             platform::FormatErrorText("Invalid data type for '%s'", name));
@@ -21,22 +21,17 @@ std::string ReadText(const platform::Registry& registry, const std::string& keyP
 }  // namespace
 
 std::string LocateStoreRoot(const platform::Registry& registry) {
-    bool opened = false;
-    std::string root =
-        ReadText(registry, "\\Software\\Microsoft\\Outlook Express", "Store Root", &opened);
-    if (root.empty()) {
-        const std::string identity = ReadText(registry, "\\Identities", "Default User ID", &opened);
-        if (opened) {
-            // A missing identity still gives a path, with nothing between two backslashes.
-            root = ReadText(
-                registry,
-                "\\Identities\\" + identity + "\\Software\\Microsoft\\Outlook Express\\5.0",
-                "Store Root", &opened);
-        }
+    std::string root = ReadText(registry, "\\Software\\Microsoft\\Outlook Express", "Store Root");
+    if (root.empty() && registry.KeyExists("\\Identities")) {
+        const std::string identity = ReadText(registry, "\\Identities", "Default User ID");
+        // A missing identity still gives a path, with nothing between two backslashes.
+        root = ReadText(registry,
+                        "\\Identities\\" + identity + "\\Software\\Microsoft\\Outlook Express\\5.0",
+                        "Store Root");
     }
     if (root.empty()) return {};
     // Expansion applies to every value, whatever its type; a failed one keeps the value.
-    const std::string expanded = registry.ExpandVariables(root).value_or(root);
+    const std::string expanded = registry.ExpandEnvironmentStrings(root).value_or(root);
     return registry.ToLocalPath(expanded);
 }
 

@@ -192,6 +192,8 @@ void WriteWinePrefix(const std::filesystem::path& prefix, const std::filesystem:
     reg << "WINE REGISTRY Version 2\n"
            ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
            "#arch=win64\n\n"
+           "[Environment] 1700000000\n"
+           "\"TEMP\"=str(2):\"%USERPROFILE%\\\\Temp\"\n\n"
            "[Identities] 1700000000\n"
            "#time=1d9f0a0b0c0d0e0\n"
            "\"Default User ID\"=\""
@@ -204,6 +206,9 @@ void WriteWinePrefix(const std::filesystem::path& prefix, const std::filesystem:
            "\\\\Identities\\\\"
         << kIdentity
         << "\\\\Microsoft\\\\Outlook Express\"\n\n"
+           // The key without identities is there but holds no "Store Root": the lookup
+           // falls through to the default identity's, as once identities are in use.
+           "[Software\\\\Microsoft\\\\Outlook Express] 1700000000\n\n"
            "[Volatile Environment] 1700000000\n"
            "\"USERPROFILE\"=\"C:\\\\users\\\\demo\"\n";
     if (!reg) throw std::runtime_error("Cannot create file " + (prefix / "user.reg").string());
