@@ -1,9 +1,11 @@
 #pragma once
 
-#include <fcntl.h>
+#ifdef __linux__
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -18,8 +20,9 @@ namespace dorvane::fuzzing {
 // it is an ordinary file in a private directory.
 inline std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
     static const std::filesystem::path dir = [] {
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         auto path = std::filesystem::temp_directory_path() /
-                    ("dorvane-fuzz-" + std::to_string(::getpid()));
+                    ("dorvane-fuzz-" + std::to_string(stamp));
         std::filesystem::create_directories(path);
         return path;
     }();
@@ -31,9 +34,8 @@ inline std::string WriteInput(const std::string& name, const std::uint8_t* data,
         entry->second = ::memfd_create(name.c_str(), MFD_CLOEXEC);
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
-        std::filesystem::create_symlink("/proc/" + std::to_string(::getpid()) + "/fd/" +
-                                            std::to_string(entry->second),
-                                        path);
+        std::filesystem::create_symlink(
+            "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(entry->second), path);
     }
     if (entry->second >= 0 && ::ftruncate(entry->second, 0) == 0 &&
         ::pwrite(entry->second, data, size, 0) == static_cast<ssize_t>(size)) {

@@ -7,6 +7,10 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
     python3 time
+    # The dorvane window, its tests on the offscreen platform and the screenshot script
+    qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth
+    # Packages: dpkg-shlibdeps works out the .deb's dependencies
+    dpkg-dev file
     # The fuzz targets (libFuzzer) and the sanitizer runs
     clang-14 libclang-rt-14-dev
     # The Windows build, run under Wine

@@ -3,7 +3,7 @@
 #   1. the fuzz targets, each for a bounded time from its corpus (clang, libFuzzer);
 #   2. the Windows build under Wine: its test suite and the Windows checks;
 #   3. the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   4. the whole suite in the default build.
+#   4. the Debian package, unpacked and run, then the whole suite in the default build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,6 +20,7 @@ stage "Sanitizers"
 scripts/build.sh sanitizers
 ctest --preset sanitizers --parallel "$(nproc)"
 
-stage "Default build"
+stage "Default build and its package"
 scripts/build.sh default
+bash tests/packaging/deb_test.sh build/default
 ctest --preset default --parallel "$(nproc)"

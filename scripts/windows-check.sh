@@ -20,3 +20,4 @@ wineboot -i > /dev/null 2>&1 || true
 
 ctest --preset windows
 bash tests/windows/registry_checks.sh build/windows
+(cd build/windows && cpack -G ZIP > /dev/null && ls dorvane-*-windows-x86_64.zip)

@@ -27,11 +27,11 @@ struct SmallFolder {
 
     SmallFolder() {
         for (const char* subject : {"one", "two", "three"}) {
-            fixture::MessageSpec spec;
-            spec.Subject = subject;
-            spec.From = "a@example.org";
-            spec.Text = std::string("Subject: ") + subject + "\r\n\r\nbody\r\n";
-            Messages.push_back(fixture::AddMessage(W, spec));
+            fixture::MessageSpec message;
+            message.Subject = subject;
+            message.From = "a@example.org";
+            message.Text = std::string("Subject: ") + subject + "\r\n\r\nbody\r\n";
+            Messages.push_back(fixture::AddMessage(W, message));
         }
         Child = W.AddNode({{Messages[1].Record, 0}, {Messages[2].Record, 0}});
         Root = W.AddNode({{Messages[0].Record, Child}});

@@ -155,16 +155,16 @@ TEST(SortMessages, ColumnsAndDirections) {
 class ExportRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::vector<fixture::MessageSpec> specs;
+        std::vector<fixture::MessageSpec> messages;
         for (int i = 0; i < 10; ++i) {
             fixture::MessageSpec m;
             m.From = "Sender " + std::to_string(i);
             m.Subject = "Subject " + std::to_string(i);
             m.Received = fixture::FileTimeOf(2004, 1, 1 + i, 12);
             m.Text = "Subject: " + m.Subject + "\nline one\rline two\r\n";
-            specs.push_back(m);
+            messages.push_back(m);
         }
-        file_ = dir_.Write("Inbox.dbx", fixture::BuildMessageFile(specs).Bytes());
+        file_ = dir_.Write("Inbox.dbx", fixture::BuildMessageFile(messages).Bytes());
         ReadDbxIndex(reader_, file_, nullptr, &messages_);
     }
     testing::TempDir dir_;
