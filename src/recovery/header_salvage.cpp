@@ -1,6 +1,7 @@
 #include "recovery/header_salvage.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -59,15 +60,17 @@ Toe5_MessageInfo SalvageFromWindow(std::string_view text, std::int32_t firstOffs
 
 void SalvageHeaders(FileWindow& file, std::int32_t firstOffset, std::int32_t limit,
                     std::int32_t length, MessageList& list) {
-    std::string window;
+    // The window is searched where it lies, never copied: a range may start far below its
+    // "Date:" (a block start with megabytes of text after it), and only the values taken
+    // out of it are worth memory.
+    std::span<const std::uint8_t> bytes;
     const std::int64_t last = std::int64_t{limit} + 50;
     if (firstOffset >= 0 && last >= firstOffset) {
-        const auto bytes =
-            file.Bytes(firstOffset, static_cast<std::size_t>(last - firstOffset + 1));
-        window.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        bytes = file.Bytes(firstOffset, static_cast<std::size_t>(last - firstOffset + 1));
     }
-    list.push_back(std::make_shared<const Toe5_MessageInfo>(
-        SalvageFromWindow(std::move(window), firstOffset, length)));
+    const std::string_view window(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    list.push_back(
+        std::make_shared<const Toe5_MessageInfo>(SalvageFromWindow(window, firstOffset, length)));
 }
 
 }  // namespace dorvane

@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/platform_error.h"
 #include "recovery/header_salvage.h"
 #include "store/file_window.h"
 #include "store/reader_slot.h"
@@ -21,8 +22,12 @@ constexpr std::int64_t kPositionLimit = 0x7FFFFFFF;
 constexpr std::int64_t kLastWindowStart = 190;
 // Eighteen zero bytes hold fifteen zero words: the gap that ends a message's text.
 constexpr std::int64_t kZeroRunBytes = 18;
-// Bytes examined between two cancel tests while skipping through a region in one step.
+// Bytes walked between two cancel tests of their own, where the searches step over many
+// offsets at once: a millisecond's work, so Cancel is honoured at once on any file.
 constexpr std::int64_t kCancelStride = 1 << 20;
+// Zero bytes come in clusters (a block header holds several short runs), so the next few
+// bytes are looked at directly before paying for a library call.
+constexpr std::int64_t kNearBytes = 16;
 constexpr std::string_view kDate = "Date:";
 
 int DigitCount(std::int64_t value) {
@@ -48,13 +53,16 @@ std::int64_t FirstThreeDigits(std::int64_t value) {
 // out as the byte-by-byte rules give it.
 class RecoveryScan {
   public:
-    RecoveryScan(FileWindow& file, std::span<const std::uint8_t> bytes, std::int64_t total,
+    // bytes: the file up to the position limit; fileSize: the whole file's size, which
+    // sets the progress total and interval.
+    RecoveryScan(FileWindow& file, std::span<const std::uint8_t> bytes, std::int64_t fileSize,
                  MessageList& list, ScanObserver& observer)
         : file_(file),
           bytes_(bytes),
           size_(static_cast<std::int64_t>(bytes.size())),
-          total_(total),
-          interval_(std::max<std::int64_t>(1, (size_ - 64) / 300)),
+          total_(fileSize - 64),
+          // Files under 364 bytes would make it 0; every iteration reports then.
+          interval_(std::max<std::int64_t>(1, (fileSize - 64) / 300)),
           list_(list),
           observer_(observer) {}
 
@@ -72,8 +80,11 @@ class RecoveryScan {
         return x >= 0 && x + 5 <= size_ &&
                std::memcmp(&bytes_[static_cast<std::size_t>(x)], kDate.data(), 5) == 0;
     }
-    // The first offset at or after p with zero byte, or size_.
+    // The first offset in [from, to) whose byte is zero, or to.
     std::int64_t NextZero(std::int64_t from, std::int64_t to) const {
+        for (const std::int64_t near = std::min(from + kNearBytes, to); from < near; ++from) {
+            if (Byte(from) == 0) return from;
+        }
         if (from >= to) return to;
         const void* zero = std::memchr(&bytes_[static_cast<std::size_t>(from)], 0,
                                        static_cast<std::size_t>(to - from));
@@ -100,10 +111,18 @@ class RecoveryScan {
         cancelled_ = cancelled_ || observer_.CancelRequested();
         return cancelled_;
     }
+    // A cancel test once kCancelStride bytes have been walked since the last one.
+    bool CancelledAfterWalking(std::int64_t bytes) {
+        walked_ += bytes;
+        if (walked_ < kCancelStride) return cancelled_;
+        walked_ = 0;
+        return Cancelled();
+    }
     std::optional<std::int64_t> FindStart(std::int64_t p, std::int64_t lowerBound);
     struct End {
-        std::int64_t Last;  // the range's last offset
-        std::int64_t Y;     // where the forward search stopped
+        std::int64_t Last;      // the range's last offset
+        std::int64_t Y;         // where the forward search stopped
+        std::int64_t RunStart;  // the zero run that ended it (or preceded the block start)
     };
     std::optional<End> FindEnd(std::int64_t p);
 
@@ -119,7 +138,7 @@ class RecoveryScan {
     // The next "Date:" at or after the scan position: one search per occurrence.
     bool searched_ = false;
     std::optional<std::int64_t> nextDate_;
-    std::int64_t nextCancelTest_ = kCancelStride;
+    std::int64_t walked_ = 0;
 
     // The backward answers: every byte below indexedTo_ has been looked at.
     std::int64_t indexedTo_ = 0;
@@ -154,11 +173,9 @@ std::optional<std::int64_t> RecoveryScan::NextDate(std::int64_t p) {
 }
 
 std::optional<std::int64_t> RecoveryScan::FindStart(std::int64_t p, std::int64_t lowerBound) {
-    if (p - 1 < lowerBound) {
-        // Offset p - 1 is examined even below the bound, and nothing else is.
-        return BlockStart(p - 1) ? std::optional<std::int64_t>(p - 1) : std::nullopt;
-    }
     // Index the zero bytes below p. The byte at p is the "D", so no zero run reaches it.
+    // This runs even when the bound ends the search at once, so that every byte below p
+    // is indexed: the forward search relies on that to spare the index a second walk.
     while (indexedTo_ < p) {
         const std::int64_t runStart = NextZero(indexedTo_, p);
         if (runStart >= p) {
@@ -175,11 +192,13 @@ std::optional<std::int64_t> RecoveryScan::FindStart(std::int64_t p, std::int64_t
             }
         }
         if (runEnd - runStart >= kZeroRunBytes) lastZeroRun_ = runEnd - kZeroRunBytes;
+        const std::int64_t walked = runEnd - indexedTo_;
         indexedTo_ = runEnd;
-        if (indexedTo_ >= nextCancelTest_) {
-            nextCancelTest_ = indexedTo_ + kCancelStride;
-            if (Cancelled()) return std::nullopt;
-        }
+        if (CancelledAfterWalking(walked)) return std::nullopt;
+    }
+    if (p - 1 < lowerBound) {
+        // Offset p - 1 is examined even below the bound, and nothing else is.
+        return BlockStart(p - 1) ? std::optional<std::int64_t>(p - 1) : std::nullopt;
     }
     // A block start at p itself was indexed through the zero byte at p - 1; it is above
     // the search.
@@ -194,33 +213,33 @@ std::optional<RecoveryScan::End> RecoveryScan::FindEnd(std::int64_t p) {
     if (forwardFailed_) return std::nullopt;
     // The search gives up once y passes this (offset p + 1 is always examined).
     const std::int64_t giveUpAfter = std::max(p + 1, size_ - 100);
-    std::int64_t reported = p + 1;  // progress points up to here have been made
+    // The rules make a progress point whenever y, moved on past p + 1, is a multiple of S.
+    std::int64_t nextReport = ((p + 1) / interval_ + 1) * interval_;
     const auto reportUpTo = [&](std::int64_t y) {
-        const std::int64_t firstMultiple = (reported / interval_ + 1) * interval_;
-        for (std::int64_t at = std::max(firstMultiple, p + 2); at <= y; at += interval_) {
+        if (nextReport > y) return true;
+        for (; nextReport <= y; nextReport += interval_) {
             if (Cancelled()) return false;
-            Update(at, p);
+            Update(nextReport, p);
         }
-        reported = std::max(reported, y);
         return !Cancelled();
     };
 
     std::int64_t from = p + 1;
     while (true) {
-        if (Cancelled()) return std::nullopt;
         const std::int64_t runStart = NextZero(from, size_);
         std::optional<End> found;
         if (runStart < size_) {
             const std::int64_t runEnd = RunEnd(runStart, size_);
             if (runEnd - runStart >= kZeroRunBytes) {
                 // Fifteen zero words end at runStart + 14; the text ends before the run.
-                found = End{runStart - 1, runStart + 14};
+                found = End{runStart - 1, runStart + 14, runStart};
             } else {
                 for (std::int64_t y = std::max(runStart + 1, runEnd - 3); y <= runEnd && !found;
                      ++y) {
-                    if (BlockStart(y)) found = End{y, y};
+                    if (BlockStart(y)) found = End{y, y, runStart};
                 }
             }
+            if (CancelledAfterWalking(runEnd - from)) return std::nullopt;
             from = runEnd;
         }
         if (runStart >= size_ || (found && found->Y > giveUpAfter)) {
@@ -238,10 +257,14 @@ std::optional<RecoveryScan::End> RecoveryScan::FindEnd(std::int64_t p) {
 
 void RecoveryScan::Run(std::int64_t p) {
     std::int64_t lowerBound = 100;
-    std::int64_t iterations = 0;
+    // Counts down the main-loop iterations to the next progress point.
+    std::int64_t untilUpdate = interval_;
     while (p < size_ - 64) {
         if (Cancelled()) return;
-        if (++iterations % interval_ == 0) Update(p, p);
+        if (--untilUpdate == 0) {
+            untilUpdate = interval_;
+            Update(p, p);
+        }
 
         // The rules look for "Date:" in the 200 bytes at p at offsets 0 to 190, then test
         // the 5 bytes at offset 191; without a match p moves on by 192, or 194 when no "D"
@@ -277,6 +300,9 @@ void RecoveryScan::Run(std::int64_t p) {
             continue;
         }
         lowerBound = end->Last;
+        // The forward search found nothing that would index between p and the run that
+        // ended it: the next backward search takes up from there.
+        indexedTo_ = std::max(indexedTo_, end->RunStart);
         const std::int64_t limit = std::min(p + 800, kPositionLimit - 50);
         SalvageHeaders(file_, static_cast<std::int32_t>(*start), static_cast<std::int32_t>(limit),
                        static_cast<std::int32_t>(end->Last - *start + 1), list_);
@@ -316,12 +342,16 @@ void ScanForMessages(ReaderState& reader, const std::string& path, std::int32_t 
     OpenFileSlot slot(reader, path, platform::ShareMode::ReadWrite);
     ObservedScan observed(observer, FileNamePart(path));
     FileWindow file(slot.File(), FileWindow::Access::Mapped, reader.ReadBuffer);
-    const std::int64_t size = static_cast<std::int64_t>(file.Size());
-    // The scan reads the file through the mapping; one that cannot be mapped (an empty
-    // file among them) holds nothing to find, and is never copied into memory instead.
-    if (!file.IsMapped()) return;
+    const auto size = static_cast<std::int64_t>(file.Size());
+    // The scan reads the file through its mapping and never copies it into memory. An
+    // empty file has none and holds nothing to find; any other file that cannot be mapped
+    // cannot be read this way, and saying so beats reporting that it held no messages.
+    if (!file.IsMapped()) {
+        if (size == 0) return;
+        throw platform::PlatformError(platform::FormatErrorText("Cannot open file %s", path));
+    }
     const auto bytes = file.Bytes(0, static_cast<std::size_t>(std::min(size, kPositionLimit)));
-    RecoveryScan scan(file, bytes, size - 64, list, observer);
+    RecoveryScan scan(file, bytes, size, list, observer);
     scan.Run(startOffset);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
 // The recovery scan's rules transcribed literally, one offset at a time, over bytes in
-// memory. Far too slow for real files (quadratic on hostile ones) but plainly right: the
-// fast scan must give exactly its records.
+// memory, with every progress point and cancel test where the rules put them. Far too slow
+// for real files (quadratic on hostile ones) but plainly right: the fast scan must give
+// exactly its records, and on ordinary files exactly its progress points.
 
 #include <algorithm>
 #include <cstdint>
@@ -12,12 +13,24 @@
 #include <vector>
 
 #include "recovery/header_salvage.h"
+#include "recovery/recovery_scan.h"
 
 namespace dorvane::testing {
 
-inline std::vector<Toe5_MessageInfo> LiteralScan(const std::vector<std::uint8_t>& file,
-                                                 std::int64_t start = 80) {
+struct LiteralResult {
+    std::vector<Toe5_MessageInfo> Records;
+    int FailedForwardSearches = 0;
+};
+
+inline LiteralResult LiteralScan(const std::vector<std::uint8_t>& file, ScanObserver& observer,
+                                 std::int64_t start = 80) {
     const auto size = static_cast<std::int64_t>(file.size());
+    const std::int64_t total = size - 64;
+    const std::int64_t interval = std::max<std::int64_t>(1, total / 300);
+    const auto update = [&](std::int64_t label, std::int64_t p) {
+        observer.Progress(label, p, total);
+        observer.ProcessPendingEvents();
+    };
     const auto word = [&](std::int64_t x) -> std::optional<std::uint32_t> {
         if (x < 0 || x + 4 > size) return std::nullopt;  // beyond the file: never matches
         std::uint32_t w = 0;
@@ -39,10 +52,13 @@ inline std::vector<Toe5_MessageInfo> LiteralScan(const std::vector<std::uint8_t>
         return 0;
     };
 
-    std::vector<Toe5_MessageInfo> records;
+    LiteralResult result;
     std::int64_t p = start;
     std::int64_t lowerBound = 100;
+    std::int64_t iterations = 0;
     while (p < size - 64) {
+        if (observer.CancelRequested()) break;
+        if (++iterations % interval == 0) update(p, p);
         std::int64_t i = 191;
         for (std::int64_t k = 0; k <= 190; ++k) {
             if (dateAt(p + k)) {
@@ -59,10 +75,12 @@ inline std::vector<Toe5_MessageInfo> LiteralScan(const std::vector<std::uint8_t>
             ++p;
             continue;
         }
+        update(p, p);
         std::int64_t x = p - 1;
         int z = 0;
         std::optional<std::int64_t> first;
         while (true) {
+            if (observer.CancelRequested()) return result;
             const int kind = qualifies(x, z);
             if (kind != 0) {
                 first = x;
@@ -79,6 +97,7 @@ inline std::vector<Toe5_MessageInfo> LiteralScan(const std::vector<std::uint8_t>
         z = 0;
         std::optional<std::int64_t> last;
         while (true) {
+            if (observer.CancelRequested()) return result;
             const int kind = qualifies(y, z);
             if (kind == 1) {
                 last = y - 15;
@@ -89,20 +108,22 @@ inline std::vector<Toe5_MessageInfo> LiteralScan(const std::vector<std::uint8_t>
                 break;
             }
             ++y;
+            if (y % interval == 0) update(y, p);
             if (y > size - 100) break;
         }
         if (!last) {
+            ++result.FailedForwardSearches;
             ++p;
             continue;
         }
         lowerBound = *last;
         const std::int64_t windowEnd = std::min(size - 1, p + 800 + 50);
         std::string window(file.begin() + *first, file.begin() + windowEnd + 1);
-        records.push_back(SalvageFromWindow(window, static_cast<std::int32_t>(*first),
+        result.Records.push_back(SalvageFromWindow(window, static_cast<std::int32_t>(*first),
                                             static_cast<std::int32_t>(*last - *first + 1)));
         p = y + 1;
     }
-    return records;
+    return result;
 }
 
 }  // namespace dorvane::testing
