@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/civil_date.h"
+
 namespace dorvane::platform {
 
 // A calendar date and time of day in local time, to the millisecond.
@@ -18,6 +20,26 @@ struct LocalDateTime {
 
     auto operator<=>(const LocalDateTime&) const = default;
 };
+
+// The calendar date and time of a count of milliseconds since 1970-01-01 00:00:00 (the
+// count already shifted into local time by the caller).
+inline LocalDateTime DateTimeFromMilliseconds(std::int64_t milliseconds) {
+    constexpr std::int64_t kMillisecondsPerDay = 86'400'000;
+    std::int64_t days = milliseconds / kMillisecondsPerDay;
+    std::int64_t inDay = milliseconds % kMillisecondsPerDay;
+    if (inDay < 0) {
+        inDay += kMillisecondsPerDay;
+        --days;
+    }
+    const CivilDate date = CivilFromDays(days);
+    return {static_cast<int>(date.Year),
+            static_cast<int>(date.Month),
+            static_cast<int>(date.Day),
+            static_cast<int>(inDay / 3'600'000),
+            static_cast<int>(inDay / 60'000 % 60),
+            static_cast<int>(inDay / 1000 % 60),
+            static_cast<int>(inDay % 1000)};
+}
 
 // Milliseconds since 1970-01-01 00:00:00 UTC, now.
 std::int64_t UtcNowMilliseconds();

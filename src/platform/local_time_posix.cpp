@@ -19,21 +19,7 @@ std::int64_t CurrentUtcOffsetSeconds() {
 }
 
 LocalDateTime LocalNow() {
-    const std::int64_t localMs = UtcNowMilliseconds() + CurrentUtcOffsetSeconds() * 1000;
-    std::int64_t days = localMs / 86'400'000;
-    std::int64_t inDay = localMs % 86'400'000;
-    if (inDay < 0) {
-        inDay += 86'400'000;
-        --days;
-    }
-    const CivilDate date = CivilFromDays(days);
-    return {static_cast<int>(date.Year),
-            static_cast<int>(date.Month),
-            static_cast<int>(date.Day),
-            static_cast<int>(inDay / 3'600'000),
-            static_cast<int>(inDay / 60'000 % 60),
-            static_cast<int>(inDay / 1000 % 60),
-            static_cast<int>(inDay % 1000)};
+    return DateTimeFromMilliseconds(UtcNowMilliseconds() + CurrentUtcOffsetSeconds() * 1000);
 }
 
 std::string FormatListDateTime(const LocalDateTime& when) {

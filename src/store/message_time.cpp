@@ -21,17 +21,10 @@ std::optional<LocalDateTime> StoredTimeToLocal(FileTime time) {
     const std::int64_t localMs = static_cast<std::int64_t>(ticks) / kTicksPerMillisecond +
                                  platform::CurrentUtcOffsetSeconds() * 1000;
     if (localMs < 0) return std::nullopt;
-    const std::int64_t days = localMs / kMillisecondsPerDay;
-    const std::int64_t inDay = localMs % kMillisecondsPerDay;
-    const platform::CivilDate date = platform::CivilFromDays(days - kDaysFrom1601To1970);
-    if (date.Year < kFirstYearShown || date.Year > kLastYearShown) return std::nullopt;
-    return LocalDateTime{static_cast<int>(date.Year),
-                         static_cast<int>(date.Month),
-                         static_cast<int>(date.Day),
-                         static_cast<int>(inDay / 3'600'000),
-                         static_cast<int>(inDay / 60'000 % 60),
-                         static_cast<int>(inDay / 1000 % 60),
-                         static_cast<int>(inDay % 1000)};
+    const LocalDateTime local =
+        platform::DateTimeFromMilliseconds(localMs - kDaysFrom1601To1970 * kMillisecondsPerDay);
+    if (local.Year < kFirstYearShown || local.Year > kLastYearShown) return std::nullopt;
+    return local;
 }
 
 LocalDateTime MessageTimeToDateTime(FileTime time, const LocalDateTime& now) {
