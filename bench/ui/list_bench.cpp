@@ -23,10 +23,18 @@ void SortFolder(benchmark::State& state, MessageColumn column) {
     }
 }
 
-void BM_SortByReceived(benchmark::State& state) { SortFolder(state, MessageColumn::Received); }
-void BM_SortBySubject(benchmark::State& state) { SortFolder(state, MessageColumn::Subject); }
-void BM_SortByFrom(benchmark::State& state) { SortFolder(state, MessageColumn::From); }
-void BM_SortBySize(benchmark::State& state) { SortFolder(state, MessageColumn::Size); }
+void BM_SortByReceived(benchmark::State& state) {
+    SortFolder(state, MessageColumn::Received);
+}
+void BM_SortBySubject(benchmark::State& state) {
+    SortFolder(state, MessageColumn::Subject);
+}
+void BM_SortByFrom(benchmark::State& state) {
+    SortFolder(state, MessageColumn::From);
+}
+void BM_SortBySize(benchmark::State& state) {
+    SortFolder(state, MessageColumn::Size);
+}
 
 // One screen of the list: 40 rows of seven texts, the received date included.
 void BM_ScreenOfRowTexts(benchmark::State& state) {

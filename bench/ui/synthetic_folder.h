@@ -12,12 +12,17 @@
 namespace dorvane::bench {
 
 inline MessageList SyntheticFolder(std::size_t count) {
-    static const char* const kSenders[] = {"Alice Marsh", "bob quill", "Carol Fenn",
-                                           "dan okafor",  "Erin Vale", "Frank Lind",
+    static const char* const kSenders[] = {"Alice Marsh",  "bob quill", "Carol Fenn",
+                                           "dan okafor",   "Erin Vale", "Frank Lind",
                                            "Grace Hopper", "heidi klum"};
-    static const char* const kSubjects[] = {"Minutes", "Re: Holiday photos", "Invoice",
-                                            "Lunch on Friday?", "Fwd: Newsletter", "Backup",
-                                            "Re: Re: Train times", "Your order has shipped"};
+    static const char* const kSubjects[] = {"Minutes",
+                                            "Re: Holiday photos",
+                                            "Invoice",
+                                            "Lunch on Friday?",
+                                            "Fwd: Newsletter",
+                                            "Backup",
+                                            "Re: Re: Train times",
+                                            "Your order has shipped"};
     MessageList list;
     list.reserve(count);
     std::uint64_t state = 88172645463325252ULL;
@@ -34,7 +39,8 @@ inline MessageList SyntheticFolder(std::size_t count) {
                             std::to_string(next() % 500) + "@example.org>";
         message->ReplyTo = message->FromName;
         message->ToName = "Reader <reader@example.org>";
-        message->Subject = std::string(kSubjects[next() % 8]) + " " + std::to_string(next() % 10000);
+        message->Subject =
+            std::string(kSubjects[next() % 8]) + " " + std::to_string(next() % 10000);
         // Ten years of mail; one message in a hundred has no time and counts as now.
         message->ReceivedTime = next() % 100 == 0
                                     ? FileTime{}

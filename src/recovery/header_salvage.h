@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "store/file_window.h"
+#include "recovery/paged_file.h"
 #include "store/uoexpress.h"
 
 namespace dorvane {
@@ -12,7 +12,7 @@ namespace dorvane {
 // of the raw text: the bytes from firstOffset through limit + 50 (cut at the end of the
 // file), searched for From, Reply-To, To, Subject and Date. Always appends exactly one
 // record; DataOffset is firstOffset and MsgSize is length.
-void SalvageHeaders(FileWindow& file, std::int32_t firstOffset, std::int32_t limit,
+void SalvageHeaders(PagedFile& file, std::int32_t firstOffset, std::int32_t limit,
                     std::int32_t length, MessageList& list);
 
 // The same on a window already read (zero bytes not yet replaced), for callers and tests

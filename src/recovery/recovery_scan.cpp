@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <span>
 #include <string_view>
 
-#include "platform/platform_error.h"
 #include "recovery/header_salvage.h"
-#include "store/file_window.h"
+#include "recovery/paged_file.h"
 #include "store/reader_slot.h"
 #include "store/store_paths.h"
 
@@ -27,7 +25,7 @@ constexpr std::int64_t kZeroRunBytes = 18;
 constexpr std::int64_t kCancelStride = 1 << 20;
 // Zero bytes come in clusters (a block header holds several short runs), so the next few
 // bytes are looked at directly before paying for a library call.
-constexpr std::int64_t kNearBytes = 16;
+constexpr std::size_t kNearBytes = 16;
 constexpr std::string_view kDate = "Date:";
 
 int DigitCount(std::int64_t value) {
@@ -44,6 +42,11 @@ std::int64_t FirstThreeDigits(std::int64_t value) {
     return value;
 }
 
+std::size_t Clip(std::size_t available, std::int64_t wanted) {
+    return static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(available), wanted));
+}
+
 // The rules of the scan, carried out in time linear in the file. The rules search
 // backwards from each "Date:" for the start of its first block, and forwards for the end
 // of its text, one offset at a time; on a hostile file (a run of "Date:" with no zero
@@ -53,13 +56,10 @@ std::int64_t FirstThreeDigits(std::int64_t value) {
 // out as the byte-by-byte rules give it.
 class RecoveryScan {
   public:
-    // bytes: the file up to the position limit; fileSize: the whole file's size, which
-    // sets the progress total and interval.
-    RecoveryScan(FileWindow& file, std::span<const std::uint8_t> bytes, std::int64_t fileSize,
-                 MessageList& list, ScanObserver& observer)
+    // fileSize: the whole file's size, which sets the progress total and interval; the
+    // bytes are read through file, which ends at the position limit.
+    RecoveryScan(PagedFile& file, std::int64_t fileSize, MessageList& list, ScanObserver& observer)
         : file_(file),
-          bytes_(bytes),
-          size_(static_cast<std::int64_t>(bytes.size())),
           total_(fileSize - 64),
           // Files under 364 bytes would make it 0; every iteration reports then.
           interval_(std::max<std::int64_t>(1, (fileSize - 64) / 300)),
@@ -69,40 +69,27 @@ class RecoveryScan {
     void Run(std::int64_t p);
 
   private:
-    std::uint8_t Byte(std::int64_t x) const { return bytes_[static_cast<std::size_t>(x)]; }
+    struct End {
+        std::int64_t Last;      // the range's last offset
+        std::int64_t Y;         // where the forward search stopped
+        std::int64_t RunStart;  // the zero run that ended it (or preceded the block start)
+    };
+
+    // Bytes the file does not hold are never zero and never start anything.
+    bool ZeroAt(std::int64_t x) { return file_.ByteIs(x, 0); }
     // The word at x is its own offset and follows a zero byte: a message's first block.
-    // Words beyond the end of the file never match.
-    bool BlockStart(std::int64_t x) const {
-        return x >= 1 && x + 4 <= size_ && Byte(x - 1) == 0 &&
-               LoadU32(&bytes_[static_cast<std::size_t>(x)]) == static_cast<std::uint64_t>(x);
+    // Its first byte must be the offset's lowest, which rules out nearly every x at once.
+    bool BlockStart(std::int64_t x) {
+        return x >= 1 && ZeroAt(x - 1) && file_.ByteIs(x, static_cast<std::uint8_t>(x & 0xFF)) &&
+               file_.Word(x) == static_cast<std::uint32_t>(x);
     }
-    bool DateAt(std::int64_t x) const {
-        return x >= 0 && x + 5 <= size_ &&
-               std::memcmp(&bytes_[static_cast<std::size_t>(x)], kDate.data(), 5) == 0;
-    }
-    // The first offset in [from, to) whose byte is zero, or to.
-    std::int64_t NextZero(std::int64_t from, std::int64_t to) const {
-        for (const std::int64_t near = std::min(from + kNearBytes, to); from < near; ++from) {
-            if (Byte(from) == 0) return from;
-        }
-        if (from >= to) return to;
-        const void* zero = std::memchr(&bytes_[static_cast<std::size_t>(from)], 0,
-                                       static_cast<std::size_t>(to - from));
-        return zero == nullptr ? to : static_cast<const std::uint8_t*>(zero) - bytes_.data();
-    }
-    // The first offset at or after from whose byte is not zero, or to. Zero runs fill the
-    // tail of every message's last block, so they are stepped over eight bytes at a time.
-    std::int64_t RunEnd(std::int64_t from, std::int64_t to) const {
-        while (from + 8 <= to) {
-            std::uint64_t eight = 0;
-            std::memcpy(&eight, &bytes_[static_cast<std::size_t>(from)], 8);
-            if (eight != 0) break;
-            from += 8;
-        }
-        while (from < to && Byte(from) == 0) ++from;
-        return from;
-    }
+    bool DateAt(std::int64_t x) { return file_.Matches(x, kDate); }
+    std::int64_t NextZero(std::int64_t from, std::int64_t to);
+    std::int64_t RunEnd(std::int64_t from, std::int64_t to);
     std::optional<std::int64_t> NextDate(std::int64_t p);
+    std::optional<std::int64_t> FindStart(std::int64_t p, std::int64_t lowerBound);
+    std::optional<End> FindEnd(std::int64_t p);
+
     void Update(std::int64_t labelPosition, std::int64_t scanPosition) {
         observer_.Progress(labelPosition, scanPosition, total_);
         observer_.ProcessPendingEvents();
@@ -118,27 +105,18 @@ class RecoveryScan {
         walked_ = 0;
         return Cancelled();
     }
-    std::optional<std::int64_t> FindStart(std::int64_t p, std::int64_t lowerBound);
-    struct End {
-        std::int64_t Last;      // the range's last offset
-        std::int64_t Y;         // where the forward search stopped
-        std::int64_t RunStart;  // the zero run that ended it (or preceded the block start)
-    };
-    std::optional<End> FindEnd(std::int64_t p);
 
-    FileWindow& file_;
-    std::span<const std::uint8_t> bytes_;
-    std::int64_t size_;
+    PagedFile& file_;
     std::int64_t total_;
     std::int64_t interval_;
     MessageList& list_;
     ScanObserver& observer_;
     bool cancelled_ = false;
+    std::int64_t walked_ = 0;
 
     // The next "Date:" at or after the scan position: one search per occurrence.
     bool searched_ = false;
     std::optional<std::int64_t> nextDate_;
-    std::int64_t walked_ = 0;
 
     // The backward answers: every byte below indexedTo_ has been looked at.
     std::int64_t indexedTo_ = 0;
@@ -150,24 +128,67 @@ class RecoveryScan {
     bool forwardFailed_ = false;
 };
 
+// The first offset in [from, to) whose byte is zero, or to.
+std::int64_t RecoveryScan::NextZero(std::int64_t from, std::int64_t to) {
+    while (from < to) {
+        const auto bytes = file_.From(from);
+        if (bytes.empty()) return to;
+        const std::size_t length = Clip(bytes.size(), to - from);
+        const std::size_t near = std::min(length, kNearBytes);
+        for (std::size_t i = 0; i < near; ++i) {
+            if (bytes[i] == 0) return from + static_cast<std::int64_t>(i);
+        }
+        if (const void* zero = std::memchr(bytes.data() + near, 0, length - near)) {
+            return from + (static_cast<const std::uint8_t*>(zero) - bytes.data());
+        }
+        from += static_cast<std::int64_t>(length);
+    }
+    return to;
+}
+
+// The first offset at or after from whose byte is not zero, or to; a run ends where the
+// file's bytes end.
+std::int64_t RecoveryScan::RunEnd(std::int64_t from, std::int64_t to) {
+    while (from < to) {
+        const auto bytes = file_.From(from);
+        if (bytes.empty()) return from;
+        const std::size_t length = Clip(bytes.size(), to - from);
+        std::size_t i = 0;
+        // Zero runs fill the tail of every message's last block: eight bytes at a time.
+        for (std::uint64_t eight = 0; i + 8 <= length; i += 8) {
+            std::memcpy(&eight, bytes.data() + i, 8);
+            if (eight != 0) break;
+        }
+        for (; i < length; ++i) {
+            if (bytes[i] != 0) return from + static_cast<std::int64_t>(i);
+        }
+        from += static_cast<std::int64_t>(length);
+    }
+    return to;
+}
+
 std::optional<std::int64_t> RecoveryScan::NextDate(std::int64_t p) {
     // The scan only moves forward, so an occurrence found earlier stays the next one until
     // the scan passes it.
-    if (!searched_ || (nextDate_ && *nextDate_ < p)) {
-        searched_ = true;
-        nextDate_.reset();
-        // Colons are rare in mail text and absent from base64 attachments, the bulk of a
-        // store: memchr finds each at memory speed, and "Date" must stand before it.
-        for (std::int64_t colon = std::max<std::int64_t>(p + 4, 4); colon < size_; ++colon) {
-            const void* found = std::memchr(&bytes_[static_cast<std::size_t>(colon)], ':',
-                                            static_cast<std::size_t>(size_ - colon));
-            if (found == nullptr) break;
-            colon = static_cast<const std::uint8_t*>(found) - bytes_.data();
-            if (DateAt(colon - 4)) {
-                nextDate_ = colon - 4;
-                break;
-            }
+    if (searched_ && !(nextDate_ && *nextDate_ < p)) return nextDate_;
+    searched_ = true;
+    nextDate_.reset();
+    // Colons are rare in mail text and absent from base64 attachments, the bulk of a
+    // store: memchr finds each at memory speed, and "Date" must stand before it.
+    for (std::int64_t colon = std::max<std::int64_t>(p + 4, 4); colon < file_.End();) {
+        const auto bytes = file_.From(colon);
+        if (bytes.empty()) break;
+        const void* found = std::memchr(bytes.data(), ':', bytes.size());
+        if (found == nullptr) {
+            colon += static_cast<std::int64_t>(bytes.size());
+            continue;
         }
+        colon += static_cast<const std::uint8_t*>(found) - bytes.data();
+        if (DateAt(colon - 4)) {
+            nextDate_ = colon - 4;
+            break;
+        }
+        ++colon;
     }
     return nextDate_;
 }
@@ -211,8 +232,9 @@ std::optional<std::int64_t> RecoveryScan::FindStart(std::int64_t p, std::int64_t
 
 std::optional<RecoveryScan::End> RecoveryScan::FindEnd(std::int64_t p) {
     if (forwardFailed_) return std::nullopt;
+    const std::int64_t end = file_.End();
     // The search gives up once y passes this (offset p + 1 is always examined).
-    const std::int64_t giveUpAfter = std::max(p + 1, size_ - 100);
+    const std::int64_t giveUpAfter = std::max(p + 1, end - 100);
     // The rules make a progress point whenever y, moved on past p + 1, is a multiple of S.
     std::int64_t nextReport = ((p + 1) / interval_ + 1) * interval_;
     const auto reportUpTo = [&](std::int64_t y) {
@@ -226,10 +248,10 @@ std::optional<RecoveryScan::End> RecoveryScan::FindEnd(std::int64_t p) {
 
     std::int64_t from = p + 1;
     while (true) {
-        const std::int64_t runStart = NextZero(from, size_);
+        const std::int64_t runStart = NextZero(from, end);
         std::optional<End> found;
-        if (runStart < size_) {
-            const std::int64_t runEnd = RunEnd(runStart, size_);
+        if (runStart < end) {
+            const std::int64_t runEnd = RunEnd(runStart, end);
             if (runEnd - runStart >= kZeroRunBytes) {
                 // Fifteen zero words end at runStart + 14; the text ends before the run.
                 found = End{runStart - 1, runStart + 14, runStart};
@@ -242,7 +264,7 @@ std::optional<RecoveryScan::End> RecoveryScan::FindEnd(std::int64_t p) {
             if (CancelledAfterWalking(runEnd - from)) return std::nullopt;
             from = runEnd;
         }
-        if (runStart >= size_ || (found && found->Y > giveUpAfter)) {
+        if (runStart >= end || (found && found->Y > giveUpAfter)) {
             reportUpTo(giveUpAfter + 1);
             forwardFailed_ = true;
             return std::nullopt;
@@ -259,7 +281,7 @@ void RecoveryScan::Run(std::int64_t p) {
     std::int64_t lowerBound = 100;
     // Counts down the main-loop iterations to the next progress point.
     std::int64_t untilUpdate = interval_;
-    while (p < size_ - 64) {
+    while (p < file_.End() - 64) {
         if (Cancelled()) return;
         if (--untilUpdate == 0) {
             untilUpdate = interval_;
@@ -277,8 +299,7 @@ void RecoveryScan::Run(std::int64_t p) {
             p += kLastWindowStart + 1;
             if (!DateAt(p)) {
                 bool hasD = false;
-                for (std::int64_t i = p; i < std::min(p + 5, size_); ++i)
-                    hasD = hasD || Byte(i) == 'D';
+                for (std::int64_t i = p; i < p + 5; ++i) hasD = hasD || file_.ByteIs(i, 'D');
                 p += hasD ? 1 : 3;
                 continue;
             }
@@ -338,20 +359,17 @@ int ProgressBarValue(std::int64_t scanPosition, std::int64_t total, int current)
 
 void ScanForMessages(ReaderState& reader, const std::string& path, std::int32_t startOffset,
                      MessageList& list, ScanObserver& observer) {
+    ScanForMessages(reader, path, startOffset, list, observer, PagedFile::kDefaultPageBytes);
+}
+
+void ScanForMessages(ReaderState& reader, const std::string& path, std::int32_t startOffset,
+                     MessageList& list, ScanObserver& observer, std::size_t pageBytes) {
     // Opened for reading only, sharing reading and writing: the mail client may hold it.
     OpenFileSlot slot(reader, path, platform::ShareMode::ReadWrite);
     ObservedScan observed(observer, FileNamePart(path));
-    FileWindow file(slot.File(), FileWindow::Access::Mapped, reader.ReadBuffer);
-    const auto size = static_cast<std::int64_t>(file.Size());
-    // The scan reads the file through its mapping and never copies it into memory. An
-    // empty file has none and holds nothing to find; any other file that cannot be mapped
-    // cannot be read this way, and saying so beats reporting that it held no messages.
-    if (!file.IsMapped()) {
-        if (size == 0) return;
-        throw platform::PlatformError(platform::FormatErrorText("Cannot open file %s", path));
-    }
-    const auto bytes = file.Bytes(0, static_cast<std::size_t>(std::min(size, kPositionLimit)));
-    RecoveryScan scan(file, bytes, size, list, observer);
+    const auto size = static_cast<std::int64_t>(slot.File().SizeAtOpen());
+    PagedFile file(slot.File(), std::min(size, kPositionLimit), pageBytes);
+    RecoveryScan scan(file, size, list, observer);
     scan.Run(startOffset);
 }
 

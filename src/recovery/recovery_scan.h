@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -35,8 +36,14 @@ int ProgressBarValue(std::int64_t scanPosition, std::int64_t total, int current)
 // message blocks marks a message, whose range runs back to its first block and on to the
 // start of the next message or a run of zero bytes. Appends one salvaged record per range,
 // in file order. Opens the file into the reader's slot, sharing it with other programs;
-// throws platform::PlatformError("Cannot open file <path>").
+// throws platform::PlatformError("Cannot open file <path>"). Offsets stay below 2^31 - 1:
+// in a larger file the scan ends there.
 void ScanForMessages(ReaderState& reader, const std::string& path, std::int32_t startOffset,
                      MessageList& list, ScanObserver& observer);
+
+// The same, reading the file in pages of pageBytes. Tests use tiny pages, so that every
+// search meets the edges of pages.
+void ScanForMessages(ReaderState& reader, const std::string& path, std::int32_t startOffset,
+                     MessageList& list, ScanObserver& observer, std::size_t pageBytes);
 
 }  // namespace dorvane

@@ -120,7 +120,7 @@ inline LiteralResult LiteralScan(const std::vector<std::uint8_t>& file, ScanObse
         const std::int64_t windowEnd = std::min(size - 1, p + 800 + 50);
         std::string window(file.begin() + *first, file.begin() + windowEnd + 1);
         result.Records.push_back(SalvageFromWindow(window, static_cast<std::int32_t>(*first),
-                                            static_cast<std::int32_t>(*last - *first + 1)));
+                                                   static_cast<std::int32_t>(*last - *first + 1)));
         p = y + 1;
     }
     return result;

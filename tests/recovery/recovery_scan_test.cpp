@@ -49,11 +49,16 @@ class Recorder : public ScanObserver {
     int cancelAfter = -1;
 };
 
-MessageList Scan(const std::vector<std::uint8_t>& bytes, ScanObserver& observer) {
+// Besides the usual pages, pages of an odd few bytes, so that every word,
+// every "Date:" and every search meets the edge of a page somewhere.
+constexpr std::size_t kPageSizes[] = {128 * 1024, 5, 61};
+
+MessageList Scan(const std::vector<std::uint8_t>& bytes, ScanObserver& observer,
+                 std::size_t pageBytes = kPageSizes[0]) {
     testing::TempDir dir;
     ReaderState reader;
     MessageList list;
-    ScanForMessages(reader, dir.Write("Inbox.dbx", bytes), 80, list, observer);
+    ScanForMessages(reader, dir.Write("Inbox.dbx", bytes), 80, list, observer, pageBytes);
     EXPECT_FALSE(reader.OpenFile.has_value());
     return list;
 }
@@ -68,17 +73,20 @@ MessageList Scan(const std::vector<std::uint8_t>& bytes) {
 // forward search instead of walking to the end of the file again).
 void ExpectSameAsLiteral(const std::vector<std::uint8_t>& bytes, const std::string& what,
                          int cancelAfter = -1) {
-    Recorder fast;
-    fast.cancelAfter = cancelAfter;
-    const MessageList found = Scan(bytes, fast);
     Recorder literal;
     literal.cancelAfter = cancelAfter;
     const testing::LiteralResult expected = testing::LiteralScan(bytes, literal);
-    ASSERT_EQ(found.size(), expected.Records.size()) << what;
-    for (std::size_t i = 0; i < found.size(); ++i)
-        EXPECT_EQ(*found[i], expected.Records[i]) << what << " #" << i;
-    if (expected.FailedForwardSearches <= 1) {
-        EXPECT_EQ(fast.progress, literal.progress) << what;
+    for (const std::size_t pageBytes : kPageSizes) {
+        const std::string where = what + ", pages of " + std::to_string(pageBytes);
+        Recorder fast;
+        fast.cancelAfter = cancelAfter;
+        const MessageList found = Scan(bytes, fast, pageBytes);
+        ASSERT_EQ(found.size(), expected.Records.size()) << where;
+        for (std::size_t i = 0; i < found.size(); ++i)
+            EXPECT_EQ(*found[i], expected.Records[i]) << where << " #" << i;
+        if (expected.FailedForwardSearches <= 1) {
+            EXPECT_EQ(fast.progress, literal.progress) << where;
+        }
     }
 }
 
@@ -210,11 +218,13 @@ TEST(RecoveryScan, RangesFollowTheRules) {
              std::memcpy(&w.Bytes()[100], "Date:", 5);
              return {};
          }},
-        {"OneByteFile", [](DbxWriter& w) -> std::vector<Range> {
+        {"OneByteFile",
+         [](DbxWriter& w) -> std::vector<Range> {
              w.Bytes().assign(1, 'D');
              return {};
          }},
-        {"EmptyFile", [](DbxWriter& w) -> std::vector<Range> {
+        {"EmptyFile",
+         [](DbxWriter& w) -> std::vector<Range> {
              w.Bytes().clear();
              return {};
          }},
@@ -288,8 +298,9 @@ TEST(RecoveryScan, CancelStopsWhereTheLiteralRulesStop) {
     for (int round = 0; round < 40; ++round) {
         const std::vector<std::uint8_t> bytes = GeneratedFile(random);
         for (const int cancelAfter : {0, 1, 2, 5, 20, 100, 250})
-            ExpectSameAsLiteral(bytes, "round " + std::to_string(round) + " cancelled after " +
-                                           std::to_string(cancelAfter),
+            ExpectSameAsLiteral(bytes,
+                                "round " + std::to_string(round) + " cancelled after " +
+                                    std::to_string(cancelAfter),
                                 cancelAfter);
     }
 }
@@ -313,6 +324,40 @@ TEST(RecoveryScan, ObserverSeesBeginAndEndHoweverTheScanEnds) {
     EXPECT_GT(partial, 0u);
     EXPECT_LT(partial, total);
     EXPECT_EQ(cancelling.events, all.events);
+}
+
+TEST(RecoveryScan, FileShortenedDuringTheScanEndsIt) {
+    // The mail client may write to the file while we scan it. Shortened meanwhile, the
+    // file ends where it now ends: the scan finishes normally with what lies before that.
+    DbxWriter w;
+    for (int m = 0; m < 40; ++m) {
+        w.AddPadding(64);
+        w.AddText(Message("m" + std::to_string(m), 200));
+    }
+    w.AddPadding(200);
+    testing::TempDir dir;
+    const std::string path = dir.Write("Inbox.dbx", w.Bytes());
+    const auto shortened = static_cast<std::int64_t>(w.Bytes().size() / 2);
+
+    class Shortening : public ScanObserver {
+      public:
+        Shortening(std::string path, std::int64_t size) : path_(std::move(path)), size_(size) {}
+        void Progress(std::int64_t, std::int64_t, std::int64_t) override {
+            if (!done_) std::filesystem::resize_file(path_, static_cast<std::uintmax_t>(size_));
+            done_ = true;
+        }
+
+      private:
+        std::string path_;
+        std::int64_t size_;
+        bool done_ = false;
+    } observer(path, shortened);
+    ReaderState reader;
+    MessageList list;
+    ScanForMessages(reader, path, 80, list, observer, 64);
+    EXPECT_GT(list.size(), 0u);
+    EXPECT_LT(list.size(), 40u);
+    for (const auto& record : list) EXPECT_LE(record->DataOffset + record->MsgSize, shortened);
 }
 
 TEST(RecoveryScan, MissingFileIsAnErrorBeforeAnyProgress) {
@@ -405,8 +450,7 @@ TEST(RecoveryScan, FilesBeyondTwoGigabytesEndAtTheLastSignedOffset) {
         for (const std::int64_t at : {kBelow, kAbove}) {
             DbxWriter w;
             const std::string text = Message("huge");
-            const std::int32_t block =
-                w.AddBlock(text, static_cast<std::int32_t>(text.size()), 0);
+            const std::int32_t block = w.AddBlock(text, static_cast<std::int32_t>(text.size()), 0);
             w.PutU32(block, static_cast<std::uint32_t>(at));
             file.seekp(at);
             file.write(reinterpret_cast<const char*>(w.Bytes().data() + block), 528);

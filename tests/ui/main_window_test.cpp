@@ -39,9 +39,13 @@ using dorvane::ui::test::ShownBox;
 namespace {
 
 // The registry of the user running the tests, as the program asks it.
-std::string RealLookup() { return LocateStoreRoot(); }
+std::string RealLookup() {
+    return LocateStoreRoot();
+}
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // A window on a fixture store, shown on the offscreen screen so clicks land.
 struct Session {
@@ -58,7 +62,8 @@ struct Session {
     }
 
     QTreeWidgetItem* Node(const QString& text) const {
-        const auto found = Window->ListFolder()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        const auto found =
+            Window->ListFolder()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
         return found.isEmpty() ? nullptr : found.front();
     }
     void ClickNode(const QString& text) {
@@ -66,13 +71,15 @@ struct Session {
         QVERIFY2(node != nullptr, qPrintable(text));
         FolderTreeView* tree = Window->ListFolder();
         tree->scrollToItem(node);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(node).center());
     }
     void ClickRow(int row, Qt::KeyboardModifiers modifiers = {}) {
         MessageListView* list = Window->ListMail();
         const QModelIndex cell = Window->ListMailModel()->index(row, 3);
         list->scrollTo(cell);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(cell).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                          list->visualRect(cell).center());
     }
     int Rows() const { return Window->ListMailModel()->rowCount(); }
     QString Cell(int row, int column) const {
@@ -83,7 +90,9 @@ struct Session {
         for (int row = 0; row < Rows(); ++row) texts << Cell(row, column);
         return texts;
     }
-    std::string TempEml() const { return ReadFileBytes(Store.Root.filePath("temp.eml").toStdString()); }
+    std::string TempEml() const {
+        return ReadFileBytes(Store.Root.filePath("temp.eml").toStdString());
+    }
     bool Idle() const {
         return Window->isEnabled() && QApplication::overrideCursor() == nullptr &&
                !FrmProgress().isVisible();
@@ -96,7 +105,8 @@ struct WinePrefix {
     QByteArray Saved = qgetenv("WINEPREFIX");
     explicit WinePrefix(const std::string& lines) {
         std::ofstream(Dir.filePath("user.reg").toStdString(), std::ios::binary)
-            << "WINE REGISTRY Version 2\n\n" << lines;
+            << "WINE REGISTRY Version 2\n\n"
+            << lines;
         qputenv("WINEPREFIX", Dir.path().toLocal8Bit());
     }
     ~WinePrefix() { qputenv("WINEPREFIX", Saved); }
@@ -118,9 +128,16 @@ class MainWindowTest : public QObject {
         QStringList menus;
         for (QAction* menu : w.menuBar()->actions()) menus << menu->text();
         QCOMPARE(menus, (QStringList{"File", "Actions", "Help"}));
-        const QStringList expectedItems{"Open DBX File", "Exit", "Search", "View the current mail",
-                                        "Extract all mail", "Extract Selected mail", "Batch Mode",
-                                        "Dorvane Help", "Dorvane on the web", "About Dorvane"};
+        const QStringList expectedItems{"Open DBX File",
+                                        "Exit",
+                                        "Search",
+                                        "View the current mail",
+                                        "Extract all mail",
+                                        "Extract Selected mail",
+                                        "Batch Mode",
+                                        "Dorvane Help",
+                                        "Dorvane on the web",
+                                        "About Dorvane"};
         QStringList items;
         for (QAction* menu : w.menuBar()->actions()) {
             for (QAction* item : menu->menu()->actions()) {
@@ -140,8 +157,9 @@ class MainWindowTest : public QObject {
             QVERIFY(button->isEnabled());
             QVERIFY(!button->icon().isNull());
         }
-        QCOMPARE(buttons, (QStringList{"Open Archive", "Search Mail", "Extract All",
-                                       "Extract Selected", "Recover", "View", "Batch Mode", "Help"}));
+        QCOMPARE(buttons,
+                 (QStringList{"Open Archive", "Search Mail", "Extract All", "Extract Selected",
+                              "Recover", "View", "Batch Mode", "Help"}));
         QVERIFY(w.ActionByCaption("Search") != nullptr);
         QVERIFY(w.ActionByCaption("Quick/Search Mail") != nullptr);
         QCOMPARE(w.ListFolder()->width(), 245);
@@ -179,9 +197,11 @@ class MainWindowTest : public QObject {
         QTest::addColumn<QString>("error");     // the box's text
         QTest::addColumn<bool>("catalogueNamed");
         QTest::newRow("no store recorded")
-            << QString() << QString("Cannot open file %1folders.dbx.").arg(QChar(kPathDelimiter)) << true;
+            << QString() << QString("Cannot open file %1folders.dbx.").arg(QChar(kPathDelimiter))
+            << true;
         QTest::newRow("wrong-typed Store Root")
-            << QString("[Software\\\\Microsoft\\\\Outlook Express] 1\n\"Store Root\"=dword:00000001\n")
+            << QString(
+                   "[Software\\\\Microsoft\\\\Outlook Express] 1\n\"Store Root\"=dword:00000001\n")
             << QString("Invalid data type for 'Store Root'") << false;
     }
     void startUpWithoutStore() {
@@ -199,7 +219,8 @@ class MainWindowTest : public QObject {
         const ShownBox& box = s.Interaction.Boxes.front();
         QCOMPARE(box.Type, ShownBox::Error);
         QCOMPARE(box.Text, error);
-        QCOMPARE(box.Caption, QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+        QCOMPARE(box.Caption,
+                 QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
         QCOMPARE(s.Window->ListFolder()->NodeCount(), std::size_t{0});
         QCOMPARE(s.Window->State().CurrentMailFile.empty(), !catalogueNamed);
         // Open DBX File still works.
@@ -260,8 +281,9 @@ class MainWindowTest : public QObject {
         TForm1& w = *s.Window;
         s.ClickNode("Inbox");
         // The first sort is descending, whichever column; the next ascending.
-        QTest::mouseClick(w.ListMail()->horizontalHeader()->viewport(), Qt::LeftButton, {},
-                          QPoint(w.ListMail()->horizontalHeader()->sectionViewportPosition(3) + 5, 5));
+        QTest::mouseClick(
+            w.ListMail()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+            QPoint(w.ListMail()->horizontalHeader()->sectionViewportPosition(3) + 5, 5));
         QCOMPARE(w.State().SortColumn, 3);
         QCOMPARE(s.Column(3), (QStringList{"gamma", "beta", "ALPHA ", "Alpha"}));
         w.ListMailColumnClick(0);
@@ -291,7 +313,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.ListMail()->horizontalHeader()->sectionSize(6), 35);
         s.ClickRow(0);
         QCOMPARE(w.RichEdit1(), s.Store.Inbox[0].Text);
-        QCOMPARE(s.TempEml(), std::string("From: bob\r\nTo: reader\r\nSubject: beta\r\n\r\nbody\r\n"));
+        QCOMPARE(s.TempEml(),
+                 std::string("From: bob\r\nTo: reader\r\nSubject: beta\r\n\r\nbody\r\n"));
         // Ctrl-clicking a lower row previews the upper one again.
         s.ClickRow(2);
         QCOMPARE(s.TempEml(), std::string("From: 9 Digits\r\n\r\nNo date\r\n"));
@@ -317,8 +340,10 @@ class MainWindowTest : public QObject {
         s.Interaction.Directory = s.Store.Root.filePath("no such directory");
         s.ClickRow(0);
         QCOMPARE(s.Interaction.Boxes.size(), std::size_t{1});
-        QCOMPARE(s.Interaction.Boxes[0].Text,
-                 s.Store.Root.filePath("no such directory/temp.eml").prepend("Cannot create file ") + ".");
+        QCOMPARE(
+            s.Interaction.Boxes[0].Text,
+            s.Store.Root.filePath("no such directory/temp.eml").prepend("Cannot create file ") +
+                ".");
         QVERIFY(s.Idle());
     }
 
@@ -433,11 +458,12 @@ class MainWindowTest : public QObject {
         // no count is told, and the list is still the recovered one.
         s.Interaction.Boxes.clear();
         const std::int32_t third = s.Store.DamagedBuilt[2].DataOffset;
-        auto canceller = connect(&FrmProgress(), &TFrmProgress::LabelSet, this, [&](const QString& label) {
-            if (label.section('/', 0, 0).toLongLong() > third) {
-                QTimer::singleShot(0, FrmProgress().FlatButton1, &QPushButton::click);
-            }
-        });
+        auto canceller =
+            connect(&FrmProgress(), &TFrmProgress::LabelSet, this, [&](const QString& label) {
+                if (label.section('/', 0, 0).toLongLong() > third) {
+                    QTimer::singleShot(0, FrmProgress().FlatButton1, &QPushButton::click);
+                }
+            });
         w.RecoverMessages();
         disconnect(canceller);
         QVERIFY(CancelRequested);

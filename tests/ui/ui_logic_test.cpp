@@ -13,7 +13,9 @@ namespace {
 
 const std::string D(1, kPathDelimiter);
 
-Toe5_FolderInfo Folder(const std::string& fileName) { return {"Name", 1, 0, fileName}; }
+Toe5_FolderInfo Folder(const std::string& fileName) {
+    return {"Name", 1, 0, fileName};
+}
 
 TEST(PlanFolderLoad, WhichFileAClickReads) {
     const std::string store = D + "store";
@@ -53,8 +55,8 @@ TEST(PlanFolderLoad, WhichFileAClickReads) {
          other + D + "Inbox.dbx", false},
         {"lone folder of the store's catalogue", store + D + "folders.dbx", store, &inbox, 1, false,
          store + D + "Inbox.dbx", true},
-        {"lone folder of a catalogue elsewhere", other + D + "folders.dbx", store, &inbox, 1,
-         false, other + D + "Inbox.dbx", true},
+        {"lone folder of a catalogue elsewhere", other + D + "folders.dbx", store, &inbox, 1, false,
+         other + D + "Inbox.dbx", true},
         {"store directory compared case-sensitively", D + "STORE" + D + "folders.dbx", store,
          &inbox, 5, false, D + "STORE" + D + "Inbox.dbx", true},
         {"no store and no catalogue", "", "", &inbox, 5, false, "Inbox.dbx", true},
@@ -112,8 +114,16 @@ TEST(MessageRowText, ColumnsAsShown) {
 // 127, and on sizes and times that include negatives and missing times.
 TEST(SortMessageList, FollowsCompareMessages) {
     const std::pair<std::string, std::int32_t> seeds[] = {
-        {"alpha", 5},   {"ALPHA", -3}, {"Alph", 0},   {"\xE9t\xE9", 7},  {"beta", 2147483647},
-        {"9 lives", 12}, {"Zed", -2147483647 - 1}, {"", 5}, {"zed", 1}, {"alpha ", 40},
+        {"alpha", 5},
+        {"ALPHA", -3},
+        {"Alph", 0},
+        {"\xE9t\xE9", 7},
+        {"beta", 2147483647},
+        {"9 lives", 12},
+        {"Zed", -2147483647 - 1},
+        {"", 5},
+        {"zed", 1},
+        {"alpha ", 40},
     };
     MessageList list;
     std::uint64_t tick = 127000000000000000ULL;
@@ -137,8 +147,8 @@ TEST(SortMessageList, FollowsCompareMessages) {
                 EXPECT_LE(CompareMessages(*sorted[i - 1], *sorted[i],
                                           static_cast<MessageColumn>(column), descending, now),
                           0)
-                    << "column " << column << (descending ? " descending" : " ascending")
-                    << " at " << i;
+                    << "column " << column << (descending ? " descending" : " ascending") << " at "
+                    << i;
             }
         }
     }

@@ -10,7 +10,9 @@ CommandGuard::CommandGuard(QWidget* window) : window_(window) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-CommandGuard::~CommandGuard() { Release(); }
+CommandGuard::~CommandGuard() {
+    Release();
+}
 
 void CommandGuard::Release() {
     if (!held_) return;

@@ -7,7 +7,9 @@ namespace dorvane::ui {
 namespace {
 
 // A node of a catalogue names a bare file; the node of an opened file carries its path.
-bool IsBareFileName(const std::string& fileName) { return FileNamePart(fileName) == fileName; }
+bool IsBareFileName(const std::string& fileName) {
+    return FileNamePart(fileName) == fileName;
+}
 
 // The file a node stands for when the current file is not in the store directory, or when
 // joining with the store directory would name the catalogue itself.

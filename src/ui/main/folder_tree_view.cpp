@@ -42,9 +42,13 @@ class HoverDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-QString ListFolderGetText(const Toe5_FolderInfo& node) { return ShownText(node.FolderName); }
+QString ListFolderGetText(const Toe5_FolderInfo& node) {
+    return ShownText(node.FolderName);
+}
 
-int ListFolderGetImageIndex(const Toe5_FolderInfo& node) { return FolderImageIndex(node); }
+int ListFolderGetImageIndex(const Toe5_FolderInfo& node) {
+    return FolderImageIndex(node);
+}
 
 FolderTreeView::FolderTreeView(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
@@ -100,7 +104,9 @@ const Toe5_FolderInfo* FolderTreeView::NodeData(const QTreeWidgetItem* node) con
     return at < nodes_.size() ? nodes_[at].get() : nullptr;
 }
 
-const Toe5_FolderInfo* FolderTreeView::FocusedNodeData() const { return NodeData(currentItem()); }
+const Toe5_FolderInfo* FolderTreeView::FocusedNodeData() const {
+    return NodeData(currentItem());
+}
 
 // Qt would make the first node current when the tree gains the focus; here the focus
 // stays with no node until the user clicks one.

@@ -90,7 +90,9 @@ TForm1::TForm1(UserInteraction& interaction, StoreLocator locateStoreRoot)
     FormCreate();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+    FormDestroy();
+}
 
 void TForm1::BuildMenusAndToolBar() {
     auto command = [this](const QString& caption, auto&& slot) {

@@ -25,7 +25,9 @@ const char* const kCorruptedFileNotice =
 
 }  // namespace
 
-void TForm1::SetListRowCount(int rows) { ListMailModel_->SetRowCount(rows); }
+void TForm1::SetListRowCount(int rows) {
+    ListMailModel_->SetRowCount(rows);
+}
 
 void TForm1::ShowMessageListRows(int rows) {
     ListMailModel_->SetRowCount(rows);

@@ -75,8 +75,8 @@ void TForm1::DoRecoverMessages() {
         ScanForMessages(reader_, state_.CurrentMailFile, 80, state_.MessageList, observer);
     }
     if (!CancelRequested) {
-        interaction_.ShowNotice(
-            this, QString::number(state_.MessageList.size()) + QStringLiteral(" messages recovered."));
+        interaction_.ShowNotice(this, QString::number(state_.MessageList.size()) +
+                                          QStringLiteral(" messages recovered."));
     }
     PresentMessageList(guard);
 }

@@ -47,12 +47,11 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     ++textsMade_;
-    return ShownText(MessageRowText(*messages_[static_cast<std::size_t>(index.row())],
-                                    index.column()));
+    return ShownText(
+        MessageRowText(*messages_[static_cast<std::size_t>(index.row())], index.column()));
 }
 
-QVariant MessageListModel::headerData(int section, Qt::Orientation orientation,
-                                      int role) const {
+QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= kMessageColumnCount) {
         return {};

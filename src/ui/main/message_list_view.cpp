@@ -30,10 +30,9 @@ MessageListView::MessageListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setStretchLastSection(false);
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int section, int, int) {
-                if (section == kPositionColumn || section == kSizeColumn) ShareWidth();
-            });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int) {
+        if (section == kPositionColumn || section == kSizeColumn) ShareWidth();
+    });
 }
 
 QList<int> MessageListView::SelectedRows() const {

@@ -103,10 +103,18 @@ void TFrmProgress::ShowOver(QWidget* owner) {
     raise();
 }
 
-void TFrmProgress::SetBar(int position) { PBar1->setValue(std::clamp(position, 0, 100)); }
-int TFrmProgress::Bar() const { return PBar1->value(); }
-void TFrmProgress::SetTitle(const QString& text) { FlatTitlebar1->SetText(text); }
-QString TFrmProgress::Title() const { return FlatTitlebar1->Text(); }
+void TFrmProgress::SetBar(int position) {
+    PBar1->setValue(std::clamp(position, 0, 100));
+}
+int TFrmProgress::Bar() const {
+    return PBar1->value();
+}
+void TFrmProgress::SetTitle(const QString& text) {
+    FlatTitlebar1->SetText(text);
+}
+QString TFrmProgress::Title() const {
+    return FlatTitlebar1->Text();
+}
 
 void TFrmProgress::SetLabel(const QString& text) {
     pLabel1->setText(text);
@@ -114,12 +122,20 @@ void TFrmProgress::SetLabel(const QString& text) {
     emit LabelSet(text);
 }
 
-QString TFrmProgress::Label() const { return pLabel1->text(); }
-void TFrmProgress::RepaintNow() { repaint(); }
-void TFrmProgress::RepaintLabelNow() { pLabel1->repaint(); }
+QString TFrmProgress::Label() const {
+    return pLabel1->text();
+}
+void TFrmProgress::RepaintNow() {
+    repaint();
+}
+void TFrmProgress::RepaintLabelNow() {
+    pLabel1->repaint();
+}
 
 // Only the flag: the running operation decides where it looks and closes the dialog itself.
-void TFrmProgress::FlatButton1Click() { CancelRequested = true; }
+void TFrmProgress::FlatButton1Click() {
+    CancelRequested = true;
+}
 
 TFrmProgress& FrmProgress() {
     auto& instance = Instance();

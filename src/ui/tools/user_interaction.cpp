@@ -27,8 +27,7 @@ void DesktopInteraction::ShowNotice(QWidget* owner, const QString& text) {
     box.exec();
 }
 
-void DesktopInteraction::ShowErrorBox(QWidget* owner, const QString& caption,
-                                      const QString& text) {
+void DesktopInteraction::ShowErrorBox(QWidget* owner, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
     box.exec();
 }
@@ -49,8 +48,7 @@ std::optional<QString> DesktopInteraction::ChooseMailFile(QWidget* owner) {
     return dialog.selectedFiles().front();
 }
 
-std::optional<QString> DesktopInteraction::ChooseDirectory(QWidget* owner,
-                                                           const QString& title) {
+std::optional<QString> DesktopInteraction::ChooseDirectory(QWidget* owner, const QString& title) {
     const QString directory = QFileDialog::getExistingDirectory(owner, title);
     if (directory.isEmpty()) return std::nullopt;
     return directory;
