@@ -13,5 +13,7 @@ void AddWhereCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);
 void AddExtractCommand(CLI::App& app);
 void AddBatchCommand(CLI::App& app);
+void AddExportStoreCommand(CLI::App& app);
+void AddDeletedCommand(CLI::App& app);
 
 }  // namespace dorvane::cli

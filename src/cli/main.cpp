@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     dorvane::cli::AddTreeCommand(app);
     dorvane::cli::AddExtractCommand(app);
     dorvane::cli::AddBatchCommand(app);
+    dorvane::cli::AddExportStoreCommand(app);
+    dorvane::cli::AddDeletedCommand(app);
 
     try {
         app.parse(argc, argv);

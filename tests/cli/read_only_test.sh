@@ -23,6 +23,9 @@ s=$tmp/store
 "$cli" extract "$s/Inbox.dbx" "$tmp/out" > /dev/null
 "$cli" extract "$s/Damaged Inbox.dbx" "$tmp/out2" --recovered > /dev/null
 "$cli" batch "$s/folders.dbx" "$tmp/out3" > /dev/null
+"$cli" export-store "$s/folders.dbx" "$tmp/out4" --mbox > /dev/null
+"$cli" deleted "$s/Deleted Items.dbx" > /dev/null 2>&1
+"$cli" extract "$s/Deleted Items.dbx" "$tmp/out5" --deleted > /dev/null
 
 after=$(snapshot)
 if [ "$before" = "$after" ]; then

@@ -153,6 +153,23 @@ void WriteFolder(const std::filesystem::path& dir, const std::string& file, int 
     fixture::BuildMessageFile(messages, layout).Save((dir / file).string());
 }
 
+// A folder whose messages from `deleted` on were deleted but not yet compacted away: their
+// records and text stay in the file between the live ones, but the index leaves them out.
+void WriteFolderWithDeleted(const std::filesystem::path& dir, const std::string& file, int first,
+                            int count, int deleted, const std::string& folder) {
+    fixture::LayoutOptions layout;
+    layout.HeaderSize = fixture::DbxWriter::kRealHeaderSize;
+    fixture::DbxWriter w(layout.HeaderSize);
+    std::vector<std::int32_t> live;
+    for (int n = first; n < first + count; ++n) {
+        const auto built = fixture::AddMessage(w, MakeMessage(n, folder));
+        if (n < deleted || n >= deleted + 2) live.push_back(built.Record);
+    }
+    w.SetMessageRoot(fixture::AddIndex(w, live, 8));
+    w.SetItemCount(static_cast<std::int32_t>(live.size()));
+    w.Save((dir / file).string());
+}
+
 // The Inbox again, with its index wiped the way a crash during compaction leaves it: the
 // messages are all there, but nothing leads to them.
 void WriteDamagedCopy(const std::filesystem::path& dir, int first, int count) {
@@ -244,7 +261,7 @@ int main(int argc, char** argv) {
         WriteFolder(dir, "Inbox.dbx", 0, 20, "Inbox");
         WriteFolder(dir, "Outbox.dbx", 20, 1, "Outbox");
         WriteFolder(dir, "Sent Items.dbx", 21, 10, "Sent");
-        WriteFolder(dir, "Deleted Items.dbx", 31, 5, "Deleted");
+        WriteFolderWithDeleted(dir, "Deleted Items.dbx", 31, 7, 32, "Deleted");
         WriteFolder(dir, "Drafts.dbx", 36, 2, "Drafts");
         WriteFolder(dir, "Family.dbx", 38, 8, "Family");
         WriteFolder(dir, "Garden Club.dbx", 46, 6, "Garden");

@@ -1,7 +1,9 @@
 #include "ui/tools/message_export.h"
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace dorvane {
 
@@ -20,6 +22,40 @@ void WriteWithCrLf(std::string_view text, std::ostream& out) {
     }
 }
 
+namespace {
+
+// std::string as an output stream without a copy of the finished text.
+class StringSink : public std::streambuf {
+  public:
+    explicit StringSink(std::string& out) : out_(out) {}
+
+  protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+        out_.append(bytes, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            out_.push_back(traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+
+  private:
+    std::string& out_;
+};
+
+}  // namespace
+
+std::string WithCrLf(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 32);
+    StringSink sink(bytes);
+    std::ostream out(&sink);
+    WriteWithCrLf(text, out);
+    return bytes;
+}
+
 std::string ReadListedMessage(ReaderState& reader, const std::string& mailFile, std::int32_t offset,
                               bool recoveredMode) {
     std::ostringstream text;
@@ -29,6 +65,33 @@ std::string ReadListedMessage(ReaderState& reader, const std::string& mailFile, 
         ReadMessageText(reader, mailFile, offset, text);
     }
     return std::move(text).str();
+}
+
+bool WriteBytesFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+std::optional<std::filesystem::file_time_type> ReceivedFileTime(FileTime received) {
+    if (!StoredTimeToLocal(received)) return std::nullopt;
+    // FILETIME counts 100 ns ticks from 1601-01-01 UTC; the system clock from 1970.
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+    const auto sinceUnix =
+        std::chrono::microseconds(static_cast<std::int64_t>(received.Ticks() / 10)) -
+        std::chrono::seconds(kSecondsFrom1601To1970);
+    const std::chrono::sys_time<std::chrono::microseconds> system{sinceUnix};
+    return std::chrono::file_clock::from_sys(system);
+}
+
+bool KeepReceivedTime(const std::string& path, FileTime received) {
+    const auto time = ReceivedFileTime(received);
+    if (!time) return true;
+    std::error_code error;
+    std::filesystem::last_write_time(path, *time, error);
+    return !error;
 }
 
 bool WriteMessageFile(const std::string& path, std::string_view text) {

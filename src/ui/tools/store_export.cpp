@@ -1,13 +1,25 @@
 #include "ui/tools/store_export.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <numeric>
+#include <set>
+#include <system_error>
+#include <thread>
 
 #include "platform/platform_error.h"
 #include "recovery/recovery_scan.h"
+#include "store/folder_tree.h"
 #include "store/record_format.h"
 #include "store/store_paths.h"
+#include "ui/tools/existing_exports.h"
 #include "ui/tools/export_naming.h"
+#include "ui/tools/mbox_export.h"
 #include "ui/tools/message_export.h"
 
 namespace dorvane {
@@ -19,27 +31,110 @@ void ExportTally::Add(const ExportTally& other) {
     Files += other.Files;
     ReadFailures += other.ReadFailures;
     Recovered += other.Recovered;
+    Unchanged += other.Unchanged;
+    Folders += other.Folders;
 }
+
+namespace {
+
+void CountFailure(ExportTally& tally, const std::string& path, std::size_t messages = 1) {
+    if (tally.WriteFailures == 0) tally.FirstFailedPath = path;
+    tally.WriteFailures += messages;
+}
+
+}  // namespace
 
 ExportTally ExtractMessages(ReaderState& reader, const std::string& mailFile, bool recoveredMode,
                             const MessageList& list, const std::vector<std::size_t>& rows,
-                            const std::string& directory, const ExportProgress& progress) {
+                            const std::string& directory, const ExportProgress& progress,
+                            const ExportSettings& settings) {
     ExportTally tally;
+    std::optional<ExistingExports> existing;
+    if (settings.Update) existing.emplace(directory);
     std::size_t sequence = 0;
     for (const std::size_t row : rows) {
         if (row >= list.size()) continue;
         const Toe5_MessageInfo& message = *list[row];
-        const std::string path = ExportFilePath(
+        std::string path = ExportFilePath(
             directory, ++sequence,
             BuildExportFileName(message.FromName, message.Subject, ReceivedText(message)));
-        const std::string text =
-            ReadListedMessage(reader, mailFile, message.DataOffset, recoveredMode);
-        if (WriteMessageFile(path, text)) {
-            ++tally.Written;
-        } else if (tally.WriteFailures++ == 0) {
-            tally.FirstFailedPath = path;
+        const std::string bytes =
+            WithCrLf(ReadListedMessage(reader, mailFile, message.DataOffset, recoveredMode));
+        if (existing && existing->Claim(bytes)) {
+            ++tally.Unchanged;
+        } else {
+            if (existing) path = ExistingExports::FreePath(path);
+            if (WriteBytesFile(path, bytes)) {
+                ++tally.Written;
+                KeepReceivedTime(path, message.ReceivedTime);
+            } else {
+                CountFailure(tally, path);
+            }
         }
         if (progress && !progress(sequence, rows.size())) break;
+    }
+    return tally;
+}
+
+namespace {
+
+bool SameFileBytes(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::file_size(a, error) != std::filesystem::file_size(b, error) || error) {
+        return false;
+    }
+    std::ifstream first(a, std::ios::binary);
+    std::ifstream second(b, std::ios::binary);
+    std::vector<char> one(1 << 16), two(1 << 16);
+    while (first && second) {
+        first.read(one.data(), static_cast<std::streamsize>(one.size()));
+        second.read(two.data(), static_cast<std::streamsize>(two.size()));
+        if (first.gcount() != second.gcount() ||
+            !std::equal(one.begin(), one.begin() + first.gcount(), two.begin())) {
+            return false;
+        }
+    }
+    return first.eof() && second.eof();
+}
+
+}  // namespace
+
+ExportTally ExportMboxFile(ReaderState& reader, const std::string& mailFile, bool recoveredMode,
+                           const MessageList& list, const std::vector<std::size_t>& rows,
+                           const std::string& path, const ExportSettings& settings) {
+    ExportTally tally;
+    const std::string partial = path + ".partial";
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    std::size_t count = 0;
+    std::string chunk;
+    for (const std::size_t row : rows) {
+        if (row >= list.size()) continue;
+        const Toe5_MessageInfo& message = *list[row];
+        chunk.clear();
+        AppendMboxMessage(chunk,
+                          ReadListedMessage(reader, mailFile, message.DataOffset, recoveredMode),
+                          message.ReceivedTime);
+        out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        ++count;
+    }
+    out.close();
+    std::error_code error;
+    if (out.fail()) {
+        std::filesystem::remove(partial, error);
+        CountFailure(tally, path, count);
+        return tally;
+    }
+    if (settings.Update && SameFileBytes(partial, path)) {
+        std::filesystem::remove(partial, error);
+        tally.Unchanged = count;
+        return tally;
+    }
+    std::filesystem::rename(partial, path, error);
+    if (error) {
+        std::filesystem::remove(partial, error);
+        CountFailure(tally, path, count);
+    } else {
+        tally.Written = count;
     }
     return tally;
 }
@@ -60,9 +155,11 @@ std::vector<std::size_t> AllRows(std::size_t count) {
     return rows;
 }
 
-// One folder file into one directory, salvaging when its index gives nothing.
+// One folder file into one directory (or one mbox file there named after mboxName),
+// salvaging when its index gives nothing.
 ExportTally ExportFolderFile(ReaderState& reader, const std::string& file,
-                             const std::string& directory) {
+                             const std::string& directory, const ExportSettings& settings,
+                             const std::string& mboxName) {
     ExportTally tally;
     try {
         MessageList messages;
@@ -74,8 +171,12 @@ ExportTally ExportFolderFile(ReaderState& reader, const std::string& file,
             recovered = true;
         }
         std::filesystem::create_directories(directory);
+        const std::vector<std::size_t> rows = AllRows(messages.size());
         tally =
-            ExtractMessages(reader, file, recovered, messages, AllRows(messages.size()), directory);
+            settings.Mbox
+                ? ExportMboxFile(reader, file, recovered, messages, rows,
+                                 WithTrailingDelimiter(directory) + mboxName + ".mbox", settings)
+                : ExtractMessages(reader, file, recovered, messages, rows, directory, {}, settings);
         if (recovered) tally.Recovered = tally.Written;
         tally.Files = 1;
     } catch (const platform::PlatformError&) {
@@ -86,26 +187,105 @@ ExportTally ExportFolderFile(ReaderState& reader, const std::string& file,
     return tally;
 }
 
+// A directory name no earlier sibling has taken, compared without case as Windows does.
+std::string UnusedName(const std::string& name, std::set<std::string>& taken) {
+    const auto folded = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::string candidate = name;
+    for (std::size_t k = 2; !taken.insert(folded(candidate)).second; ++k) {
+        candidate = name + " (" + std::to_string(k) + ")";
+    }
+    return candidate;
+}
+
 }  // namespace
 
-ExportTally ExportBatchRow(ReaderState& reader, const std::string& source,
-                           const std::string& saveTo) {
-    if (!IsCatalogueFile(source)) return ExportFolderFile(reader, source, saveTo);
-    ExportTally tally;
+ExportTally ExportStore(ReaderState& reader, const std::string& catalogue,
+                        const std::string& directory, const ExportSettings& settings) {
     FolderList folders;
+    ReadDbxIndex(reader, catalogue, &folders, nullptr);
+    const FolderTree tree = BuildFolderTree(folders);
+    ExportTally tally;
+    // Each node's directory, and the names its children have taken; parents come before
+    // their children in the tree's node order.
+    std::vector<std::string> paths(tree.Nodes.size());
+    std::vector<std::set<std::string>> childNames(tree.Nodes.size());
+    std::set<std::string> topNames;
+    struct FolderJob {
+        std::string File, Directory, Name;
+    };
+    std::vector<FolderJob> jobs;
+    for (std::size_t i = 0; i < tree.Nodes.size(); ++i) {
+        const FolderTreeNode& node = tree.Nodes[i];
+        const bool top = node.Parent == i;
+        const std::string name = UnusedName(SafeDirectoryName(node.Folder->FolderName),
+                                            top ? topNames : childNames[node.Parent]);
+        paths[i] = WithTrailingDelimiter(top ? directory : paths[node.Parent]) + name;
+        ++tally.Folders;
+        // Every folder gets its directory, even one without a file or whose file is gone,
+        // so the tree on disk is the tree the window shows.
+        std::error_code error;
+        std::filesystem::create_directories(paths[i], error);
+        if (node.Folder->FileName.empty()) {
+            // Its subfolders will fail too and be counted; this one holds no message.
+            if (error) ++tally.ReadFailures;
+            continue;
+        }
+        jobs.push_back({DirectoryPart(catalogue) + node.Folder->FileName, paths[i], name});
+    }
+
+    // Creating files costs the system far more than reading the mail, and it costs less
+    // when two folders are written at once, so folders are exported side by side, each
+    // worker with its own reader. The tallies are added in tree order all the same.
+    std::vector<ExportTally> tallies(jobs.size());
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto work = [&] {
+        ReaderState own;
+        for (std::size_t job = next++; job < jobs.size(); job = next++) {
+            try {
+                tallies[job] = ExportFolderFile(own, jobs[job].File, jobs[job].Directory, settings,
+                                                jobs[job].Name);
+            } catch (...) {
+                const std::lock_guard lock(failureLock);
+                if (!failure) failure = std::current_exception();
+                next = jobs.size();
+            }
+        }
+    };
+    const std::size_t workers =
+        std::min<std::size_t>({jobs.size(), std::max(1U, std::thread::hardware_concurrency()), 4});
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
+    work();
+    for (auto& thread : threads) thread.join();
+    if (failure) std::rethrow_exception(failure);
+    for (const ExportTally& folder : tallies) tally.Add(folder);
+    return tally;
+}
+
+std::string StoreExportSummary(const ExportTally& tally) {
+    return std::to_string(tally.Folders) + " folders, " + std::to_string(tally.Written) +
+           " messages written, " + std::to_string(tally.Recovered) + " messages recovered, " +
+           std::to_string(tally.Unchanged) + " unchanged, " +
+           std::to_string(tally.WriteFailures + tally.ReadFailures) + " failures.";
+}
+
+ExportTally ExportBatchRow(ReaderState& reader, const std::string& source,
+                           const std::string& saveTo, const ExportSettings& settings) {
+    if (!IsCatalogueFile(source)) {
+        return ExportFolderFile(reader, source, saveTo, settings, "messages");
+    }
     try {
-        ReadDbxIndex(reader, source, &folders, nullptr);
+        return ExportStore(reader, source, saveTo, settings);
     } catch (const platform::PlatformError&) {
+        ExportTally tally;
         tally.ReadFailures = 1;
         return tally;
     }
-    for (const auto& folder : folders) {
-        if (folder->FileName.empty()) continue;
-        tally.Add(ExportFolderFile(
-            reader, DirectoryPart(source) + folder->FileName,
-            WithTrailingDelimiter(saveTo) + SafeDirectoryName(folder->FolderName)));
-    }
-    return tally;
 }
 
 std::string BatchNotice(const ExportTally& tally) {
