@@ -7,6 +7,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
     python3 time
+    # The help file (help.chm) is compiled with chmcmd
+    fp-utils
     # The dorvane window, its tests on the offscreen platform and the screenshot script
     qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth
     # Packages: dpkg-shlibdeps works out the .deb's dependencies

@@ -26,6 +26,12 @@ class ScriptedInteraction : public UserInteraction {
     std::deque<QString> NextMailFiles;
     std::vector<ShownBox> Boxes;
     std::vector<QString> ShellOpens;
+    std::vector<QString> UrlOpens;
+    // The answers of the next directory choosers and batch file choosers; a null text
+    // stands for Cancel. Titles asked for are recorded.
+    std::deque<QString> NextDirectories;
+    std::vector<QString> DirectoryTitles;
+    std::deque<QString> NextBatchFiles;
     QString Directory;
     int UnexpectedChoosers = 0;
     // Runs when a box is shown, to look at the window as the user sees it then.
@@ -47,14 +53,28 @@ class ScriptedInteraction : public UserInteraction {
         if (answer.isNull()) return std::nullopt;
         return answer;
     }
-    std::optional<QString> ChooseDirectory(QWidget*, const QString&) override {
-        ++UnexpectedChoosers;
-        return std::nullopt;
+    std::optional<QString> ChooseDirectory(QWidget*, const QString& title) override {
+        DirectoryTitles.push_back(title);
+        return Next(NextDirectories);
+    }
+    std::optional<QString> ChooseBatchSourceFile(QWidget*) override {
+        return Next(NextBatchFiles);
     }
     void OpenWithShell(QWidget*, const QString& path) override { ShellOpens.push_back(path); }
+    void OpenUrl(QWidget*, const QString& url) override { UrlOpens.push_back(url); }
     QString ProgramDirectory() const override { return Directory; }
 
   private:
+    std::optional<QString> Next(std::deque<QString>& answers) {
+        if (answers.empty()) {
+            ++UnexpectedChoosers;
+            return std::nullopt;
+        }
+        const QString answer = answers.front();
+        answers.pop_front();
+        if (answer.isNull()) return std::nullopt;
+        return answer;
+    }
     void Record(const ShownBox& box) {
         Boxes.push_back(box);
         if (OnBox) OnBox(box);

@@ -54,6 +54,25 @@ std::optional<QString> DesktopInteraction::ChooseDirectory(QWidget* owner, const
     return directory;
 }
 
+std::optional<QString> DesktopInteraction::ChooseBatchSourceFile(QWidget* owner) {
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QStringLiteral("DBX files (*.DBX) (*.[dD][bB][xX])"));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+#ifndef _WIN32
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front();
+}
+
+void DesktopInteraction::OpenUrl(QWidget*, const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
+
 void DesktopInteraction::OpenWithShell(QWidget*, const QString& path) {
     // On Windows this is the shell's "open" verb; elsewhere the desktop's opener for the
     // file's type. Both return at once, and a missing opener is nobody's business here.

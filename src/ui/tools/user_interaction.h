@@ -25,8 +25,12 @@ class UserInteraction {
     virtual std::optional<QString> ChooseMailFile(QWidget* owner) = 0;
     // A directory chooser with a title; nothing when the user cancels it.
     virtual std::optional<QString> ChooseDirectory(QWidget* owner, const QString& title) = 0;
+    // Batch Mode's file-open dialog (filter "DBX files (*.DBX)|*.dbx"); nothing on cancel.
+    virtual std::optional<QString> ChooseBatchSourceFile(QWidget* owner) = 0;
     // Hands a file to the desktop's opener for its type; neither waits nor reports.
     virtual void OpenWithShell(QWidget* owner, const QString& path) = 0;
+    // Hands an address (a web page, a "mailto:" link) to the desktop's opener.
+    virtual void OpenUrl(QWidget* owner, const QString& url) = 0;
     // Where the running program lies; temp.eml is written here.
     virtual QString ProgramDirectory() const = 0;
 };
@@ -38,7 +42,9 @@ class DesktopInteraction : public UserInteraction {
     void ShowErrorBox(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QString> ChooseMailFile(QWidget* owner) override;
     std::optional<QString> ChooseDirectory(QWidget* owner, const QString& title) override;
+    std::optional<QString> ChooseBatchSourceFile(QWidget* owner) override;
     void OpenWithShell(QWidget* owner, const QString& path) override;
+    void OpenUrl(QWidget* owner, const QString& url) override;
     QString ProgramDirectory() const override;
 };
 

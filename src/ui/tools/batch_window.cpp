@@ -1,0 +1,1 @@
+#include "ui/tools/batch_window.h"

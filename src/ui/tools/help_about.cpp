@@ -1,0 +1,1 @@
+#include "ui/tools/help_about.h"

@@ -1,0 +1,1 @@
+#include "ui/tools/search_dialog.h"
