@@ -8,6 +8,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -499,6 +502,103 @@ class MainWindowTest : public QObject {
                  Q("Cannot open file " + s.Store.OtherPath("tiny.dbx") + "."));
         QVERIFY(w.State().RecoveredMode);
         QVERIFY(s.Idle());
+    }
+
+    void extractAllAndSelected() {
+        Session s;
+        TForm1& w = *s.Window;
+        s.ClickNode("Inbox");
+        QCOMPARE(s.Rows(), 4);
+        const QString out = s.Store.Root.filePath("out");
+        QDir().mkpath(out);
+        const auto files = [](const QString& dir) {
+            return QDir(dir).entryList(QDir::Files, QDir::Name);
+        };
+        QStringList labels;
+        QString title;
+        auto watch =
+            connect(&FrmProgress(), &TFrmProgress::LabelSet, this, [&](const QString& label) {
+                labels << label;
+                title = FrmProgress().Title();
+            });
+
+        // Nothing selected: told so, and no chooser. A cancelled chooser: told so.
+        w.ActionByCaption("Quick/Extract Selected")->trigger();
+        QCOMPARE(s.Interaction.Boxes.back().Text,
+                 QStringLiteral("Please Choose a message for extract at least!"));
+        QVERIFY(s.Interaction.DirectoryTitles.empty());
+        s.Interaction.NextDirectories.push_back(QString());
+        w.ActionByCaption("Extract all mail")->trigger();
+        QCOMPARE(s.Interaction.DirectoryTitles.back(), QStringLiteral("Please Choose A Directory"));
+        QCOMPARE(s.Interaction.Boxes.back().Text,
+                 QStringLiteral("Please firstly CHOOSE A DIRECTORY or we can not save files"));
+        QVERIFY(files(out).isEmpty());
+
+        // Extract All: every row in list order, the label one behind, CR LF text.
+        s.Interaction.Boxes.clear();
+        s.Interaction.NextDirectories.push_back(out);
+        w.ExtractAllMessages();
+        QCOMPARE(labels, QStringList({"0/4", "1/4", "2/4", "3/4"}));
+        QCOMPARE(title, QStringLiteral("processing---Inbox.dbx"));
+        QStringList written = files(out);
+        QCOMPARE(written.size(), 4);
+        QVERIFY(written[0].startsWith(QStringLiteral("1_bob -bob@example-org-_beta_")));
+        QVERIFY(written[3].startsWith(QStringLiteral("4_carol -carol@example-org-_ALPHA _")));
+        QCOMPARE(ReadFileBytes((out + "/" + written[0]).toStdString()),
+                 std::string("From: bob\r\nTo: reader\r\nSubject: beta\r\n\r\nbody\r\n"));
+        QCOMPARE(QFileInfo(out + "/" + written[0]).lastModified().toUTC(),
+                 QDateTime(QDate(2004, 3, 1), QTime(10, 0), Qt::UTC));
+        QVERIFY(s.Interaction.Boxes.empty());
+        QCOMPARE(FrmProgress().Bar(), 100);
+        QCOMPARE(FrmProgress().Title(), QStringLiteral("processing"));
+        QVERIFY(s.Idle());
+
+        // Extract Selected: rows 1 and 3, numbered 1 and 2.
+        const QString selected = s.Store.Root.filePath("selected");
+        QDir().mkpath(selected);
+        s.ClickRow(1);
+        s.ClickRow(3, Qt::ControlModifier);
+        labels.clear();
+        s.Interaction.NextDirectories.push_back(selected);
+        w.ActionByCaption("Extract Selected mail")->trigger();
+        QCOMPARE(labels, QStringList({"1/2", "2/2"}));
+        written = files(selected);
+        QCOMPARE(written.size(), 2);
+        QVERIFY(written[0].startsWith(QStringLiteral("1_Alice")));
+        QVERIFY(written[1].startsWith(QStringLiteral("2_carol")));
+
+        // Cancel after the first message: it is complete, no more are written.
+        const QString cancelled = s.Store.Root.filePath("cancelled");
+        QDir().mkpath(cancelled);
+        auto canceller = connect(&FrmProgress(), &TFrmProgress::LabelSet, this, [&] {
+            QTimer::singleShot(0, FrmProgress().FlatButton1, &QPushButton::click);
+        });
+        s.Interaction.NextDirectories.push_back(cancelled);
+        w.ExtractAllMessages();
+        disconnect(canceller);
+        QCOMPARE(files(cancelled).size(), 1);
+        QVERIFY(s.Idle());
+
+        // A file that cannot be written: the rest are, numbers unshifted, and the run says so.
+        const QString blocked = s.Store.Root.filePath("blocked");
+        QDir().mkpath(blocked + "/" + written[0].replace(QStringLiteral("1_Alice"), "2_Alice"));
+        s.Interaction.NextDirectories.push_back(blocked);
+        w.ExtractAllMessages();
+        QCOMPARE(files(blocked).size(), 3);
+        QVERIFY(files(blocked)[1].startsWith(QStringLiteral("3_")));
+        QVERIFY(s.Interaction.Boxes.back().Text.startsWith(
+            QStringLiteral("1 message could not be written.\n") + blocked + "/2_Alice"));
+
+        // The mail file gone: the run ends and the error box tells why.
+        std::filesystem::remove(s.Store.StorePath("Inbox.dbx"));
+        s.Interaction.NextDirectories.push_back(out);
+        w.ExtractAllMessages();
+        disconnect(watch);
+        QCOMPARE(s.Interaction.Boxes.back().Type, ShownBox::Error);
+        QCOMPARE(s.Interaction.Boxes.back().Text,
+                 Q("Cannot open file " + s.Store.StorePath("Inbox.dbx") + "."));
+        QVERIFY(s.Idle());
+        QCOMPARE(s.Interaction.UnexpectedChoosers, 0);
     }
 
     void progressDialog() {

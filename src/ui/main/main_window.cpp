@@ -106,6 +106,8 @@ void TForm1::BuildMenusAndToolBar() {
     auto nothing = [] {};
     auto view = [this] { ViewCurrentMessage(); };
     auto open = [this] { OpenMailFile(); };
+    auto extractAll = [this] { ExtractAllMessages(); };
+    auto extractSelected = [this] { ExtractSelectedMessages(); };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->addAction(command(QStringLiteral("Open DBX File"), open));
@@ -113,8 +115,8 @@ void TForm1::BuildMenusAndToolBar() {
     QMenu* actions = menuBar()->addMenu(QStringLiteral("Actions"));
     actions->addAction(command(QStringLiteral("Search"), nothing));
     actions->addAction(command(QStringLiteral("View the current mail"), view));
-    actions->addAction(command(QStringLiteral("Extract all mail"), nothing));
-    actions->addAction(command(QStringLiteral("Extract Selected mail"), nothing));
+    actions->addAction(command(QStringLiteral("Extract all mail"), extractAll));
+    actions->addAction(command(QStringLiteral("Extract Selected mail"), extractSelected));
     actions->addAction(command(QStringLiteral("Batch Mode"), nothing));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(command(QStringLiteral("Dorvane Help"), nothing));
@@ -135,6 +137,8 @@ void TForm1::BuildMenusAndToolBar() {
         if (caption == QLatin1String("Open Archive")) slot = open;
         if (caption == QLatin1String("Recover")) slot = [this] { RecoverMessages(); };
         if (caption == QLatin1String("View")) slot = view;
+        if (caption == QLatin1String("Extract All")) slot = extractAll;
+        if (caption == QLatin1String("Extract Selected")) slot = extractSelected;
         // The toolbar's own actions, so each caption finds exactly one of them.
         QAction* action = command(caption, slot);
         action->setObjectName(QStringLiteral("Quick/") + caption);

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QMainWindow>
@@ -55,6 +56,12 @@ class TForm1 : public QMainWindow {
     void ListMailColumnClick(int column);
     void ListFolderClick();
     void ListMailSelectItem(int row, bool selected);
+    void ExtractAllMessages();
+    void ExtractSelectedMessages();
+    // Writes the message of the list's row to targetPath through RichEdit1, with the
+    // message's received time as the file's time. False when the file cannot be written;
+    // an error reading the message propagates.
+    bool ExportMessage(const std::string& targetPath, int row);
 
     // Shows MessageList in the list under the progress dialog; gives the window back
     // through guard once the rows are shown.
@@ -79,6 +86,9 @@ class TForm1 : public QMainWindow {
     void OpenCatalogue();
     void OpenSingleFile(const std::string& path);
     QString TempEmlPath() const;
+    void DoExtractMessages(bool selectedOnly);
+    std::optional<std::string> ChooseTargetDirectory();
+    std::string ExportFilePathOf(const std::string& directory, std::size_t sequence, int row) const;
 
     UserInteraction& interaction_;
     StoreLocator locateStoreRoot_;
@@ -89,6 +99,9 @@ class TForm1 : public QMainWindow {
     MessageListView* ListMail_ = nullptr;
     MessageListModel* ListMailModel_ = nullptr;
     QToolBar* Quick_ = nullptr;
+    // Locks (true) and unlocks the tool windows that could change MessageList while an
+    // export walks it.
+    std::function<void(bool)> runLock_;
 };
 
 }  // namespace dorvane::ui
