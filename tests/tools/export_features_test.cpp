@@ -87,6 +87,41 @@ TEST(KeptDates, ExportedFilesCarryTheReceivedTimeWhenItIsADate) {
     EXPECT_GT(times['2'], before);  // no time: left as written
 }
 
+TEST(ParallelWriters, WriteWhatOneWriterWritesAndCountFailuresInRowOrder) {
+    testing::TempDir dir;
+    std::vector<fixture::MessageSpec> specs;
+    for (int i = 0; i < 150; ++i)
+        specs.push_back(Mail(i, fixture::FileTimeOf(2004, 2, 1 + i % 28)));
+    const std::string file = dir.Write("Inbox.dbx", fixture::BuildMessageFile(specs).Bytes());
+    ReaderState reader;
+    MessageList messages;
+    ReadDbxIndex(reader, file, nullptr, &messages);
+    // Rows 40 and 90 cannot be written: a directory stands where their files would go.
+    std::map<std::size_t, std::map<std::string, std::pair<std::string, fs::file_time_type>>> runs;
+    for (const std::size_t writers : {1, 4}) {
+        const fs::path out = dir.Path() / ("w" + std::to_string(writers));
+        ExportSettings settings;
+        settings.Writers = writers;
+        fs::create_directories(out / "probe");
+        ExportTally probe =
+            ExtractMessages(reader, file, false, messages, {40, 90}, (out / "probe").string());
+        ASSERT_EQ(probe.Written, 2u);
+        for (const auto& entry : fs::directory_iterator(out / "probe")) {
+            const std::string name = entry.path().filename().string();
+            fs::create_directories(
+                out / (name[0] == '1' ? "41" + name.substr(1) : "91" + name.substr(1)));
+        }
+        fs::remove_all(out / "probe");
+        const ExportTally tally = ExtractMessages(
+            reader, file, false, messages, Rows(messages.size()), out.string(), {}, settings);
+        EXPECT_EQ(tally.Written, 148u);
+        EXPECT_EQ(tally.WriteFailures, 2u);
+        EXPECT_EQ(fs::path(tally.FirstFailedPath).filename().string().substr(0, 3), "41_");
+        runs[writers] = Snapshot(out);
+    }
+    EXPECT_TRUE(runs[1] == runs[4]);
+}
+
 TEST(Mbox, SenderDateAndQuoting) {
     const std::pair<std::string, std::string> senders[] = {
         {"From: Alice <alice@example.org>\r\n\r\n", "alice@example.org"},

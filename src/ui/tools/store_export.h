@@ -32,6 +32,9 @@ struct ExportSettings {
     bool Update = false;
     // One mbox file instead of numbered .eml files.
     bool Mbox = false;
+    // Threads writing the files of a run without a progress watcher; 0 for as many as
+    // the machine has cores, up to 4.
+    std::size_t Writers = 0;
 };
 
 // Called after each message with the number handled so far; false stops the run (Cancel).
