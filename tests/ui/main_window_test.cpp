@@ -26,6 +26,7 @@
 #include "store/store_location.h"
 #include "store/store_paths.h"
 #include "ui/main/folder_tree_view.h"
+#include "ui/main/form_scaler.h"
 #include "ui/main/main_window.h"
 #include "ui/main/message_list_model.h"
 #include "ui/main/message_list_view.h"
@@ -502,6 +503,23 @@ class MainWindowTest : public QObject {
                  Q("Cannot open file " + s.Store.OtherPath("tiny.dbx") + "."));
         QVERIFY(w.State().RecoveredMode);
         QVERIFY(s.Idle());
+    }
+
+    void fontsFollowTheWindowSize() {
+        Session s;
+        TForm1& w = *s.Window;
+        const double base = w.font().pointSizeF();
+        QVERIFY(base > 0);
+        w.resize(746 * 2, 520 * 2);
+        QCOMPARE(w.ListMail()->font().pointSizeF(), base * 2);
+        QCOMPARE(w.ListFolder()->font().pointSizeF(), base * 2);
+        w.resize(746 * 3, 520);  // the tighter direction decides
+        QCOMPARE(w.font().pointSizeF(), base);
+        const QSize design(746, 520);
+        QCOMPARE(FormScaler::Factor(design, QSize(373, 260)), 0.6);  // no smaller than this
+        QCOMPARE(FormScaler::Factor(design, QSize(1119, 780)), 1.5);
+        QCOMPARE(FormScaler::Factor(design, QSize(750, 522)), 1.0);  // small drags change nothing
+        QCOMPARE(FormScaler::Factor(design, QSize(0, 0)), 1.0);
     }
 
     void extractAllAndSelected() {

@@ -16,6 +16,7 @@
 #include "store/store_paths.h"
 #include "ui/main/error_box_text.h"
 #include "ui/main/folder_tree_view.h"
+#include "ui/main/form_scaler.h"
 #include "ui/main/message_list_model.h"
 #include "ui/main/message_list_view.h"
 #include "ui/main/shown_text.h"
@@ -63,10 +64,11 @@ TForm1::TForm1(UserInteraction& interaction, StoreLocator locateStoreRoot)
     ListMail_->setModel(ListMailModel_);
     splitter->addWidget(ListFolder_);
     splitter->addWidget(ListMail_);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
+    // Both parts grow with the window, each by its share of the designed width.
+    splitter->setStretchFactor(0, kTreeWidth);
+    splitter->setStretchFactor(1, kWindowWidth - kTreeWidth);
     splitter->setChildrenCollapsible(false);
-    splitter->setSizes({kTreeWidth, kWindowWidth - kTreeWidth});
+    splitter->setSizes({kTreeWidth, kWindowWidth - kTreeWidth - splitter->handleWidth()});
     setCentralWidget(splitter);
 
     connect(ListFolder_, &FolderTreeView::MouseClicked, this, &TForm1::ListFolderClick);
@@ -81,6 +83,7 @@ TForm1::TForm1(UserInteraction& interaction, StoreLocator locateStoreRoot)
             });
 
     resize(kWindowWidth, kWindowHeight);
+    new FormScaler(this, QSize(kWindowWidth, kWindowHeight));
     if (QScreen* screen = QApplication::primaryScreen()) {
         QRect placed(QPoint(0, 0), size());
         placed.moveCenter(screen->availableGeometry().center());
