@@ -16,6 +16,8 @@
 namespace dorvane {
 namespace {
 
+namespace fs = std::filesystem;
+
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -61,6 +63,40 @@ TEST(BuildExportFileName, FourStepsOnTheBytes) {
     const std::string d(1, kPathDelimiter);
     EXPECT_EQ(ExportFilePath("root" + d, 3, "n"), "root" + d + "3_n.eml");
     EXPECT_EQ(ExportFilePath("root", 3, "n"), "root" + d + "3_n.eml");
+}
+
+TEST(ExportNames, HostileTextsStayInsideTheChosenDirectory) {
+    testing::TempDir dir;
+    const fs::path root = dir.Path() / "chosen";
+    fs::create_directories(root);
+    const std::string hostile[] = {"../../escape",
+                                   "..\\..\\escape",
+                                   "/etc/passwd",
+                                   "C:\\Windows",
+                                   "CON",
+                                   "nul",
+                                   "Com1",
+                                   "LPT9",
+                                   "..",
+                                   "",
+                                   std::string(1000, 'S'),
+                                   std::string("\x01\x1F\x7F\xFF\0x", 6)};
+    std::size_t sequence = 0;
+    for (const std::string& text : hostile) {
+        const std::string file =
+            ExportFilePath(root.string(), ++sequence, BuildExportFileName(text, text, text));
+        ASSERT_TRUE(WriteMessageFile(file, "x")) << text;
+        EXPECT_EQ(fs::canonical(file).parent_path(), fs::canonical(root)) << text;
+        const std::string folder = SafeDirectoryName(text);
+        fs::create_directories(root / folder);
+        EXPECT_EQ(fs::canonical(root / folder).parent_path(), fs::canonical(root)) << text;
+    }
+    EXPECT_EQ(SafeDirectoryName("CON"), "CON_");
+    EXPECT_EQ(SafeDirectoryName("lpt1"), "lpt1_");
+    EXPECT_EQ(SafeDirectoryName("COM10"), "COM10");
+    EXPECT_EQ(SafeDirectoryName("Inbox "), "Inbox_");
+    EXPECT_EQ(SafeDirectoryName(""), "_");
+    EXPECT_EQ(SafeDirectoryName(".."), "--");
 }
 
 std::shared_ptr<const Toe5_MessageInfo> Message(std::string from, std::string replyTo,

@@ -1,5 +1,6 @@
 #include "ui/tools/export_naming.h"
 
+#include <cctype>
 #include <string_view>
 
 #include "store/store_paths.h"
@@ -36,13 +37,33 @@ std::string ExportFilePath(const std::string& directory, std::size_t sequence,
     return WithTrailingDelimiter(directory) + std::to_string(sequence) + "_" + baseName + ".eml";
 }
 
+namespace {
+
+// Names Windows gives to devices in every directory: a folder called "CON" or "lpt1"
+// could never be created there, and a store exported elsewhere is often copied there.
+bool IsDeviceName(const std::string& name) {
+    std::string upper;
+    for (const char c : name)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    return upper.size() == 4 &&
+           (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
+}  // namespace
+
 std::string SafeDirectoryName(const std::string& folderName) {
     std::string name = MadeSafe(folderName);
     // A NUL byte cannot stand in a file name; an empty name would be the parent itself.
     for (char& c : name) {
         if (c == '\0') c = '_';
     }
-    return name.empty() ? "_" : name;
+    if (name.empty()) return "_";
+    // Windows drops a trailing blank, which would make "Inbox " the same folder as "Inbox".
+    if (name.back() == ' ') name.back() = '_';
+    if (IsDeviceName(name)) name += '_';
+    return name;
 }
 
 }  // namespace dorvane

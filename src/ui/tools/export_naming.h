@@ -15,7 +15,8 @@ std::string BuildExportFileName(const std::string& from, const std::string& subj
 std::string ExportFilePath(const std::string& directory, std::size_t sequence,
                            const std::string& baseName);
 
-// A folder's name as a directory name, by the same replacements and cut.
+// A folder's name as a directory name, by the same replacements and cut; never empty, never
+// ending in a blank and never a device name of Windows (CON, NUL, COM1, ... get a "_").
 std::string SafeDirectoryName(const std::string& folderName);
 
 }  // namespace dorvane
