@@ -9,6 +9,7 @@
 
 #include "dbx_writer.h"
 #include "mail_store_builder.h"
+#include "recovery/recovery_scan.h"
 #include "store/uoexpress.h"
 #include "temp_dir.h"
 
@@ -52,6 +53,10 @@ std::vector<std::string> ListSubjects(const std::string& path) {
         ReadMessageText(reader, path, message->DataOffset, text);
         ReadRecoveredText(reader, path, message->DataOffset, text);
     }
+    // And so must the scan for salvageable text.
+    MessageList salvaged;
+    ScanObserver silent;
+    ScanForMessages(reader, path, 80, salvaged, silent);
     return subjects;
 }
 
@@ -88,6 +93,35 @@ const DamageCase kDamage[] = {
      },
      Subjects{"one", "three"}},
     {"RootOffsetPastTheEnd", [](SmallFolder& f) { f.W.SetMessageRoot(0x7FFFFFFF); }, Subjects{}},
+    // Index cycles: a node that leads back to itself, to its parent, or round a ring.
+    {"NodeCycleOfOne", [](SmallFolder& f) { f.W.SetNodeLinks(f.Child, f.Child, f.Child); },
+     Subjects{"one", "two", "three"}},
+    {"NodeCycleOfTwo",
+     [](SmallFolder& f) {
+         f.W.SetNodeLinks(f.Child, f.Root, 0);
+         f.W.SetNodeEntry(f.Child, 1, {f.Messages[2].Record, f.Root});
+     },
+     Subjects{"one", "two", "three"}},
+    {"NodeCycleOfMany",
+     [](SmallFolder& f) {
+         // A ring of 50 empty nodes hung under the child, the last leading to the first.
+         std::int32_t first = 0, previous = 0;
+         for (int i = 0; i < 50; ++i) {
+             const std::int32_t node = f.W.AddNode({});
+             if (previous != 0) f.W.SetNodeLinks(previous, node, 0);
+             if (first == 0) first = node;
+             previous = node;
+         }
+         f.W.SetNodeLinks(previous, first, f.Root);
+         f.W.SetNodeLinks(f.Child, first, 0);
+     },
+     Subjects{"one", "two", "three"}},
+    {"RecordAtTheLastBytesOfTheFile",
+     [](SmallFolder& f) {
+         const std::int32_t last = f.W.AddRecord({Property::Text(0x08, "last")});
+         f.W.SetNodeEntry(f.Child, 1, {last, 0});
+     },
+     Subjects{"one", "two", "last"}},
     {"DataOffsetsPointAnywhere",
      [](SmallFolder& f) {
          // The record's first data value is its DataOffset.
@@ -121,6 +155,63 @@ TEST(DamagedFile, EveryTruncationEndsNormallyWithAPrefixOfTheRecords) {
         // The index sits at the end: a cut anywhere in it loses it; a whole file keeps all.
         EXPECT_EQ(got, length == bytes.size() ? all : Subjects{}) << length;
     }
+}
+
+TEST(DamagedFile, SingleBitFlipsAcrossTheFileEndNormally) {
+    testing::TempDir dir;
+    SmallFolder folder;
+    const std::vector<std::uint8_t> intact = folder.W.Bytes();
+    const std::string path = dir.File("Inbox.dbx");
+    // One flip in every byte, the bit turning with the byte's position, so that every
+    // field and every bit position of a word meets one.
+    for (std::size_t at = 0; at < intact.size(); ++at) {
+        const std::size_t bit = at * 8 + at % 8;
+        std::vector<std::uint8_t> bytes = intact;
+        bytes[bit / 8] ^= static_cast<std::uint8_t>(1U << (bit % 8));
+        dir.Write("Inbox.dbx", bytes);
+        // However the flip lands, the listing ends and names no more records than the
+        // file has room for.
+        EXPECT_LE(ListSubjects(path).size(), bytes.size() / 12) << bit;
+    }
+}
+
+TEST(DamagedFile, BlockCyclesEndTheText) {
+    testing::TempDir dir;
+    // Three blocks of text; the chain is bent back at the last block to the last, the
+    // middle or the first one.
+    const std::string text = std::string(512, 'a') + std::string(512, 'b') + "tail";
+    for (const int backTo : {2, 1, 0}) {
+        DbxWriter w;
+        const std::int32_t first = w.AddText(text);
+        const std::int32_t last = first + 2 * 528;
+        w.PutU32(last + 12, static_cast<std::uint32_t>(first + backTo * 528));
+        w.SetItemCount(1);
+        const std::string path = dir.Write("Inbox.dbx", w.Bytes());
+        ReaderState reader;
+        std::ostringstream listed, salvaged;
+        ReadMessageText(reader, path, first, listed);
+        ReadRecoveredText(reader, path, first, salvaged);
+        EXPECT_EQ(listed.str(), text) << backTo;
+        EXPECT_EQ(salvaged.str(), text) << backTo;
+    }
+}
+
+TEST(DamagedFile, AMillionNodesInOneChain) {
+    // Each node's first link leads to the next; the record sits in the deepest one. A
+    // recursive walk would run out of stack long before.
+    DbxWriter w;
+    const std::int32_t record = w.AddRecord({Property::Text(0x08, "deep")});
+    std::int32_t next = w.AddNode({{record, 0}});
+    for (int i = 1; i < 1'000'000; ++i) next = w.AddNode({}, next);
+    w.SetMessageRoot(next);
+    w.SetItemCount(1);
+    testing::TempDir dir;
+    const std::string path = dir.Write("Inbox.dbx", w.Bytes());
+    ReaderState reader;
+    MessageList messages;
+    ReadDbxIndex(reader, path, nullptr, &messages);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0]->Subject, "deep");
 }
 
 TEST(DamagedFile, NotADbxFileAtAll) {

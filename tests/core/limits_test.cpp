@@ -6,6 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <random>
+
 #include "dbx_writer.h"
 #include "store/uoexpress.h"
 #include "temp_dir.h"
@@ -17,13 +22,13 @@ using fixture::DbxWriter;
 using fixture::Property;
 
 // Peak resident set, in bytes, of a child process that lists path.
-long PeakBytesOfListing(const std::string& path) {
+long PeakBytesOfListing(const std::string& path, bool expectRecords = true) {
     const pid_t child = ::fork();
     if (child == 0) {
         ReaderState reader;
         MessageList messages;
         ReadDbxIndex(reader, path, nullptr, &messages);
-        ::_exit(messages.empty() ? 1 : 0);
+        ::_exit(messages.empty() == expectRecords ? 1 : 0);
     }
     int status = 0;
     rusage usage{};
@@ -50,6 +55,48 @@ TEST(Limits, RecordNamedByManyEntriesIsHeldOnce) {
     const long bound = 64L * kEntries + 4L * static_cast<long>(w.Bytes().size());
     EXPECT_LT(PeakBytesOfListing(path), bound);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(Limits, AGigabyteOfJunkListsInAboutTheTimeOfReadingIt) {
+    // Random bytes repeated to 1 GB, with the index root pointing into the middle of them.
+    constexpr std::size_t kBlock = 1 << 20;
+    constexpr std::size_t kBlocks = 1024;
+    std::vector<char> block(kBlock);
+    std::mt19937 random(7);
+    for (char& c : block) c = static_cast<char>(random());
+    testing::TempDir dir;
+    const std::string path = dir.File("junk.dbx");
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (std::size_t i = 0; i < kBlocks; ++i) {
+            if (i == 0) {
+                // A header that sends the walk into the junk.
+                std::vector<char> first = block;
+                const std::uint32_t root = 512u << 20, count = 1000;
+                std::memcpy(first.data() + 0xE4, &root, 4);
+                std::memcpy(first.data() + 0xC4, &count, 4);
+                out.write(first.data(), kBlock);
+            } else {
+                out.write(block.data(), kBlock);
+            }
+        }
+        ASSERT_TRUE(out.good());
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto readStart = Clock::now();
+    {
+        std::ifstream in(path, std::ios::binary);
+        while (in.read(block.data(), kBlock)) {
+        }
+    }
+    const auto readTime = Clock::now() - readStart;
+    const auto listStart = Clock::now();
+    const long peak = PeakBytesOfListing(path, /*expectRecords=*/false);
+    const auto listTime = Clock::now() - listStart;
+    EXPECT_LT(listTime, 2 * readTime + std::chrono::seconds(1));
+    EXPECT_LT(peak, 64L << 20);
+}
+#endif
 
 }  // namespace
 }  // namespace dorvane
