@@ -4,6 +4,8 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "platform/platform_error.h"
+#include "store/uoexpress.h"
 #include "ui/tools/store_export.h"
 
 namespace dorvane::cli {
@@ -31,6 +33,11 @@ void AddExportStoreCommand(CLI::App& app) {
     command->add_flag("--update", options->Update,
                       "leave alone what an earlier run already wrote with the same bytes");
     command->callback([options] {
+        // Any other file would read as a store without folders and "succeed" empty.
+        if (!IsCatalogueFile(options->Catalogue)) {
+            throw platform::PlatformError("Not a folder catalogue (folders.dbx): " +
+                                          options->Catalogue);
+        }
         std::filesystem::create_directories(options->Directory);
         ReaderState reader;
         const ExportTally tally = ExportStore(reader, options->Catalogue, options->Directory,

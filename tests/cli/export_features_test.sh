@@ -57,6 +57,10 @@ sleep 1
 check "second run writes nothing" grep -qE '^12 folders, 0 messages written, 0 messages recovered, [1-9][0-9]* unchanged, 0 failures\.$' "$tmp/second.txt"
 check "second run leaves the files alone" test "$before" = "$(snapshot "$tmp/store")"
 
+"$cli" export-store "$store/Inbox.dbx" "$tmp/not" > /dev/null 2> "$tmp/not.err"; status=$?
+check "export-store of a folder file is refused" test $status -eq 1
+check "and says why" grep -q "^Not a folder catalogue (folders.dbx): " "$tmp/not.err"
+
 "$cli" export-store "$store/folders.dbx" "$tmp/mboxes" --mbox > /dev/null
 check "export-store --mbox writes one mbox per folder" \
     test "$(find "$tmp/mboxes" -name '*.mbox' | wc -l)" -eq 10
