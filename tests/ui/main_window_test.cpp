@@ -167,6 +167,12 @@ class MainWindowTest : public QObject {
         QVERIFY(w.ActionByCaption("Search") != nullptr);
         QVERIFY(w.ActionByCaption("Quick/Search Mail") != nullptr);
         QCOMPARE(w.ListFolder()->width(), 245);
+        // The tool commands hang on both: Search on the empty list says so from either.
+        w.ActionByCaption("Quick/Search Mail")->trigger();
+        w.ActionByCaption("Search")->trigger();
+        QCOMPARE(s.Interaction.Boxes.size(), std::size_t{2});
+        QCOMPARE(s.Interaction.Boxes[1].Text,
+                 QStringLiteral("The Choosed mailbox does not has any email for search!"));
     }
 
     void startUpWithStore() {

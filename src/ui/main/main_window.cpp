@@ -20,6 +20,7 @@
 #include "ui/main/message_list_model.h"
 #include "ui/main/message_list_view.h"
 #include "ui/main/shown_text.h"
+#include "ui/tools/search_dialog.h"
 #include "ui/tools/user_interaction.h"
 
 namespace dorvane::ui {
@@ -109,6 +110,7 @@ void TForm1::BuildMenusAndToolBar() {
     auto nothing = [] {};
     auto view = [this] { ViewCurrentMessage(); };
     auto open = [this] { OpenMailFile(); };
+    auto search = [this] { ShowSearch(*this); };
     auto extractAll = [this] { ExtractAllMessages(); };
     auto extractSelected = [this] { ExtractSelectedMessages(); };
 
@@ -116,7 +118,7 @@ void TForm1::BuildMenusAndToolBar() {
     file->addAction(command(QStringLiteral("Open DBX File"), open));
     file->addAction(command(QStringLiteral("Exit"), [this] { close(); }));
     QMenu* actions = menuBar()->addMenu(QStringLiteral("Actions"));
-    actions->addAction(command(QStringLiteral("Search"), nothing));
+    actions->addAction(command(QStringLiteral("Search"), search));
     actions->addAction(command(QStringLiteral("View the current mail"), view));
     actions->addAction(command(QStringLiteral("Extract all mail"), extractAll));
     actions->addAction(command(QStringLiteral("Extract Selected mail"), extractSelected));
@@ -140,6 +142,7 @@ void TForm1::BuildMenusAndToolBar() {
         if (caption == QLatin1String("Open Archive")) slot = open;
         if (caption == QLatin1String("Recover")) slot = [this] { RecoverMessages(); };
         if (caption == QLatin1String("View")) slot = view;
+        if (caption == QLatin1String("Search Mail")) slot = search;
         if (caption == QLatin1String("Extract All")) slot = extractAll;
         if (caption == QLatin1String("Extract Selected")) slot = extractSelected;
         // The toolbar's own actions, so each caption finds exactly one of them.

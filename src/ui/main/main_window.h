@@ -99,9 +99,6 @@ class TForm1 : public QMainWindow {
     MessageListView* ListMail_ = nullptr;
     MessageListModel* ListMailModel_ = nullptr;
     QToolBar* Quick_ = nullptr;
-    // Locks (true) and unlocks the tool windows that could change MessageList while an
-    // export walks it.
-    std::function<void(bool)> runLock_;
 };
 
 }  // namespace dorvane::ui

@@ -1,7 +1,6 @@
 // Extract All and Extract Selected: the rows of the list, as they stand, written as .eml
 // files into a directory the user chooses, under the progress dialog.
 
-#include <functional>
 #include <optional>
 
 #include <QApplication>
@@ -29,18 +28,17 @@ enum Column { kFrom = 0, kSubject = 3, kReceived = 4 };
 // error from reading a message ends it through here before the error box is shown.
 class ExtractRun {
   public:
-    ExtractRun(QWidget* window, const std::string& mailFile, std::function<void(bool)> lock)
-        : guard_(window), lock_(std::move(lock)) {
+    // The guard disables the main window and with it the search dialog, its child, so no
+    // search can change MessageList under the loop.
+    ExtractRun(QWidget* window, const std::string& mailFile) : guard_(window) {
         CancelRequested = false;
         TFrmProgress& progress = FrmProgress();
         progress.ShowOver(window);
         progress.SetBar(0);
         progress.SetTitle(QStringLiteral("processing---") + PathQString(FileNamePart(mailFile)));
         progress.RepaintNow();
-        if (lock_) lock_(true);
     }
     ~ExtractRun() {
-        if (lock_) lock_(false);
         guard_.Release();
         TFrmProgress& progress = FrmProgress();
         progress.SetBar(100);
@@ -59,7 +57,6 @@ class ExtractRun {
 
   private:
     CommandGuard guard_;
-    std::function<void(bool)> lock_;
 };
 
 }  // namespace
@@ -133,7 +130,7 @@ void TForm1::DoExtractMessages(bool selectedOnly) {
         }
     };
     {
-        ExtractRun run(this, state_.CurrentMailFile, runLock_);
+        ExtractRun run(this, state_.CurrentMailFile);
         if (selectedOnly) {
             const int total = static_cast<int>(selected.size());
             int done = 0;
