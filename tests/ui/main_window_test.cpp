@@ -30,6 +30,7 @@
 #include "ui/main/main_window.h"
 #include "ui/main/message_list_model.h"
 #include "ui/main/message_list_view.h"
+#include "ui/tools/batch_window.h"
 #include "ui/tools/progress_dialog.h"
 #include "window_fixtures.h"
 
@@ -173,6 +174,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(s.Interaction.Boxes.size(), std::size_t{2});
         QCOMPARE(s.Interaction.Boxes[1].Text,
                  QStringLiteral("The Choosed mailbox does not has any email for search!"));
+        // Batch Mode's windows exist from the start; the command shows the batch window.
+        QVERIFY(Frmbatch() != nullptr && Frmaddfile() != nullptr);
+        QVERIFY(!Frmaddfile()->isVisible());
+        w.ActionByCaption("Quick/Batch Mode")->trigger();
+        QVERIFY(Frmbatch()->isVisible());
+        Frmbatch()->hide();
+        w.ActionByCaption("Batch Mode")->trigger();
+        QVERIFY(Frmbatch()->isVisible());
     }
 
     void startUpWithStore() {

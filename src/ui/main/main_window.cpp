@@ -20,6 +20,7 @@
 #include "ui/main/message_list_model.h"
 #include "ui/main/message_list_view.h"
 #include "ui/main/shown_text.h"
+#include "ui/tools/batch_window.h"
 #include "ui/tools/search_dialog.h"
 #include "ui/tools/user_interaction.h"
 
@@ -92,6 +93,7 @@ TForm1::TForm1(UserInteraction& interaction, StoreLocator locateStoreRoot)
     }
 
     FormCreate();
+    CreateBatchForms(*this);
 }
 
 TForm1::~TForm1() {
@@ -111,6 +113,7 @@ void TForm1::BuildMenusAndToolBar() {
     auto view = [this] { ViewCurrentMessage(); };
     auto open = [this] { OpenMailFile(); };
     auto search = [this] { ShowSearch(*this); };
+    auto batch = [this] { ShowBatchMode(*this); };
     auto extractAll = [this] { ExtractAllMessages(); };
     auto extractSelected = [this] { ExtractSelectedMessages(); };
 
@@ -122,7 +125,7 @@ void TForm1::BuildMenusAndToolBar() {
     actions->addAction(command(QStringLiteral("View the current mail"), view));
     actions->addAction(command(QStringLiteral("Extract all mail"), extractAll));
     actions->addAction(command(QStringLiteral("Extract Selected mail"), extractSelected));
-    actions->addAction(command(QStringLiteral("Batch Mode"), nothing));
+    actions->addAction(command(QStringLiteral("Batch Mode"), batch));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->addAction(command(QStringLiteral("Dorvane Help"), nothing));
     help->addAction(command(QStringLiteral("Dorvane on the web"), nothing));
@@ -143,6 +146,7 @@ void TForm1::BuildMenusAndToolBar() {
         if (caption == QLatin1String("Recover")) slot = [this] { RecoverMessages(); };
         if (caption == QLatin1String("View")) slot = view;
         if (caption == QLatin1String("Search Mail")) slot = search;
+        if (caption == QLatin1String("Batch Mode")) slot = batch;
         if (caption == QLatin1String("Extract All")) slot = extractAll;
         if (caption == QLatin1String("Extract Selected")) slot = extractSelected;
         // The toolbar's own actions, so each caption finds exactly one of them.
