@@ -31,6 +31,7 @@
 #include "ui/main/message_list_model.h"
 #include "ui/main/message_list_view.h"
 #include "ui/tools/batch_window.h"
+#include "ui/tools/help_about.h"
 #include "ui/tools/progress_dialog.h"
 #include "window_fixtures.h"
 
@@ -182,6 +183,16 @@ class MainWindowTest : public QObject {
         Frmbatch()->hide();
         w.ActionByCaption("Batch Mode")->trigger();
         QVERIFY(Frmbatch()->isVisible());
+        // Help, the web page and the about box.
+        w.ActionByCaption("Quick/Help")->trigger();
+        w.ActionByCaption("Dorvane Help")->trigger();
+        w.ActionByCaption("Dorvane on the web")->trigger();
+        QCOMPARE(s.Interaction.ShellRequests.size(), std::size_t{3});
+        QVERIFY(s.Interaction.ShellRequests[1].File.endsWith(QStringLiteral("help.chm")));
+        QCOMPARE(s.Interaction.ShellRequests[2].File, QStringLiteral("IEXPLORE.EXE"));
+        QVERIFY(AboutBox() != nullptr && !AboutBox()->isVisible());
+        w.ActionByCaption("About Dorvane")->trigger();
+        QVERIFY(AboutBox()->isVisible());
     }
 
     void startUpWithStore() {

@@ -20,6 +20,15 @@ struct ShownBox {
     QString Text;
 };
 
+// One request to the shell, as it was handed over.
+struct ShellCall {
+    QWidget* Owner = nullptr;
+    QString Verb;
+    QString File;
+    QString Parameters;
+    UserInteraction::ShowCommand Show = UserInteraction::ShowCommand::Show;
+};
+
 class ScriptedInteraction : public UserInteraction {
   public:
     // The files the next file-open dialogs answer; a null text stands for Cancel.
@@ -27,6 +36,7 @@ class ScriptedInteraction : public UserInteraction {
     std::vector<ShownBox> Boxes;
     std::vector<QString> ShellOpens;
     std::vector<QString> UrlOpens;
+    std::vector<ShellCall> ShellRequests;
     // The answers of the next directory choosers and batch file choosers; a null text
     // stands for Cancel. Titles asked for are recorded.
     std::deque<QString> NextDirectories;
@@ -57,11 +67,13 @@ class ScriptedInteraction : public UserInteraction {
         DirectoryTitles.push_back(title);
         return Next(NextDirectories);
     }
-    std::optional<QString> ChooseBatchSourceFile(QWidget*) override {
-        return Next(NextBatchFiles);
-    }
+    std::optional<QString> ChooseBatchSourceFile(QWidget*) override { return Next(NextBatchFiles); }
     void OpenWithShell(QWidget*, const QString& path) override { ShellOpens.push_back(path); }
     void OpenUrl(QWidget*, const QString& url) override { UrlOpens.push_back(url); }
+    void ShellRequest(QWidget* owner, const QString& verb, const QString& file,
+                      const QString& parameters, ShowCommand show) override {
+        ShellRequests.push_back({owner, verb, file, parameters, show});
+    }
     QString ProgramDirectory() const override { return Directory; }
 
   private:

@@ -21,6 +21,7 @@
 #include "ui/main/message_list_view.h"
 #include "ui/main/shown_text.h"
 #include "ui/tools/batch_window.h"
+#include "ui/tools/help_about.h"
 #include "ui/tools/search_dialog.h"
 #include "ui/tools/user_interaction.h"
 
@@ -94,6 +95,7 @@ TForm1::TForm1(UserInteraction& interaction, StoreLocator locateStoreRoot)
 
     FormCreate();
     CreateBatchForms(*this);
+    CreateAboutBox(*this);
 }
 
 TForm1::~TForm1() {
@@ -114,6 +116,7 @@ void TForm1::BuildMenusAndToolBar() {
     auto open = [this] { OpenMailFile(); };
     auto search = [this] { ShowSearch(*this); };
     auto batch = [this] { ShowBatchMode(*this); };
+    auto help = [this] { ShowHelp(*this); };
     auto extractAll = [this] { ExtractAllMessages(); };
     auto extractSelected = [this] { ExtractSelectedMessages(); };
 
@@ -126,10 +129,11 @@ void TForm1::BuildMenusAndToolBar() {
     actions->addAction(command(QStringLiteral("Extract all mail"), extractAll));
     actions->addAction(command(QStringLiteral("Extract Selected mail"), extractSelected));
     actions->addAction(command(QStringLiteral("Batch Mode"), batch));
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    help->addAction(command(QStringLiteral("Dorvane Help"), nothing));
-    help->addAction(command(QStringLiteral("Dorvane on the web"), nothing));
-    help->addAction(command(QStringLiteral("About Dorvane"), nothing));
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
+    helpMenu->addAction(command(QStringLiteral("Dorvane Help"), help));
+    helpMenu->addAction(
+        command(QStringLiteral("Dorvane on the web"), [this] { ShowWebPage(this, interaction_); }));
+    helpMenu->addAction(command(QStringLiteral("About Dorvane"), [this] { ShowAbout(*this); }));
 
     Quick_ = new QToolBar(QStringLiteral("Quick"), this);
     Quick_->setObjectName(QStringLiteral("Quick"));
@@ -147,6 +151,7 @@ void TForm1::BuildMenusAndToolBar() {
         if (caption == QLatin1String("View")) slot = view;
         if (caption == QLatin1String("Search Mail")) slot = search;
         if (caption == QLatin1String("Batch Mode")) slot = batch;
+        if (caption == QLatin1String("Help")) slot = help;
         if (caption == QLatin1String("Extract All")) slot = extractAll;
         if (caption == QLatin1String("Extract Selected")) slot = extractSelected;
         // The toolbar's own actions, so each caption finds exactly one of them.

@@ -15,6 +15,10 @@ namespace dorvane::ui {
 
 class UserInteraction {
   public:
+    // How the shell shows what it starts: the values of the Windows shell's show commands
+    // SW_HIDE, SW_SHOWNORMAL and SW_SHOW.
+    enum class ShowCommand { Hide, ShowNormal, Show };
+
     virtual ~UserInteraction() = default;
 
     // A plain box with the text and an OK button, captioned with the application's title.
@@ -31,6 +35,11 @@ class UserInteraction {
     virtual void OpenWithShell(QWidget* owner, const QString& path) = 0;
     // Hands an address (a web page, a "mailto:" link) to the desktop's opener.
     virtual void OpenUrl(QWidget* owner, const QString& url) = 0;
+    // Asks the shell to perform verb (empty: the file's default verb) on file, with
+    // parameters and no working directory, on behalf of owner. Its outcome is ignored: the
+    // shell shows its own message when it fails. Named apart from the Windows macro.
+    virtual void ShellRequest(QWidget* owner, const QString& verb, const QString& file,
+                              const QString& parameters, ShowCommand show) = 0;
     // Where the running program lies; temp.eml is written here.
     virtual QString ProgramDirectory() const = 0;
 };
@@ -45,6 +54,8 @@ class DesktopInteraction : public UserInteraction {
     std::optional<QString> ChooseBatchSourceFile(QWidget* owner) override;
     void OpenWithShell(QWidget* owner, const QString& path) override;
     void OpenUrl(QWidget* owner, const QString& url) override;
+    void ShellRequest(QWidget* owner, const QString& verb, const QString& file,
+                      const QString& parameters, ShowCommand show) override;
     QString ProgramDirectory() const override;
 };
 
