@@ -1,9 +1,11 @@
 // The main window as a user lives through it, on fixture stores, with every box, chooser
 // and shell call answered by the scripted stand-in.
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include <QAction>
@@ -643,6 +645,49 @@ class MainWindowTest : public QObject {
                  Q("Cannot open file " + s.Store.StorePath("Inbox.dbx") + "."));
         QVERIFY(s.Idle());
         QCOMPARE(s.Interaction.UnexpectedChoosers, 0);
+    }
+
+    void mailFilesAreNeverWritten() {
+        Session s;
+        TForm1& w = *s.Window;
+        // Every mail file of the fixture: its bytes and its modification time.
+        const auto snapshot = [&] {
+            std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
+            for (const auto& entry :
+                 std::filesystem::recursive_directory_iterator(s.Store.Root.path().toStdString())) {
+                const auto name = entry.path().filename().string();
+                if (entry.is_regular_file() && name.size() > 4 &&
+                    QString::fromStdString(name).endsWith(QStringLiteral(".dbx"),
+                                                          Qt::CaseInsensitive)) {
+                    files[entry.path().string()] = {ReadFileBytes(entry.path().string()),
+                                                    entry.last_write_time()};
+                }
+            }
+            return files;
+        };
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(s.Store.Root.path().toStdString())) {
+            if (entry.is_regular_file()) {
+                std::filesystem::last_write_time(
+                    entry.path(),
+                    std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
+            }
+        }
+        const auto before = snapshot();
+        QVERIFY(before.size() > 5);
+        s.ClickNode("Inbox");
+        s.ClickRow(1);
+        w.ViewCurrentMessage();
+        w.RecoverMessages();
+        s.ClickNode("Inbox");
+        const QString out = s.Store.Root.filePath("extracted");
+        QDir().mkpath(out);
+        s.Interaction.NextDirectories.push_back(out);
+        w.ExtractAllMessages();
+        s.Interaction.NextMailFiles.push_back(Q(s.Store.OtherPath("Damaged.dbx")));
+        w.OpenMailFile();
+        w.RecoverMessages();
+        QVERIFY(before == snapshot());
     }
 
     void progressDialog() {
