@@ -192,6 +192,7 @@ void TFrmbatch::StartClick() {
 // Rows stay in the list: a run can be repeated, and the list shows what was asked for.
 void TFrmbatch::RunBatch() {
     std::vector<std::pair<std::string, std::string>> rows;
+    rows.reserve(static_cast<std::size_t>(RowCount()));
     for (int row = 0; row < RowCount(); ++row) {
         rows.emplace_back(PathText(SourceFileAt(row)), PathText(SaveToAt(row)));
     }

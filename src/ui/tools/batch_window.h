@@ -32,7 +32,6 @@ class TFrmbatch : public QWidget {
     QPushButton* StartButton;
     QPushButton* CloseButton;
 
-  public slots:
     void AddClick();
     void RemoveClick();
     void StartClick();
@@ -56,7 +55,6 @@ class TFrmaddfile : public QDialog {
     QPushButton* AddFileButton;
     QPushButton* CancelButton;
 
-  public slots:
     void SourceBrowseClick();
     void SaveToBrowseClick();
     void AddFileClick();

@@ -58,12 +58,11 @@ class TAboutBox : public QDialog {
     TLinkLabel* SupportLink;
     QPushButton* OKButton;
 
-  private slots:
+  private:
     void WebLinkClick();
     void SupportLinkClick();
     void OKButtonClick();
 
-  private:
     UserInteraction& interaction_;
 };
 

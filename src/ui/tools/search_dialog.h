@@ -44,14 +44,11 @@ class TFormSearch : public QWidget {
     QPushButton* FlatButton3;
     QLabel* Label1;
 
-  public slots:
     // Find Now: narrows the main window's list; the dialog stays open.
     void FlatButton2Click();
 
-  private slots:
-    void Ontime();
-
   private:
+    void Ontime();
     void FormCreate();
     QDateEdit* MakeDatePicker(const char* name, int top);
 
