@@ -14,12 +14,23 @@ enum class ShareMode {
     Exclusive,  // 0: the open fails while anybody else holds the file
 };
 
+// When the opener learns the file's size. The text readers open the file once for every
+// message and seldom need its size, so they leave the question until it is asked: on
+// systems where a system call is dear, asking at every open costs a tenth of reading a
+// short message.
+enum class SizeQuery {
+    AtOpen,
+    WhenAsked,
+};
+
 // A mail file opened for reading only. Nothing in this program ever writes to a DBX file,
 // and this class has no way to.
 class ReadOnlyFile {
   public:
-    // Throws PlatformError("Cannot open file <path>") when the file cannot be opened.
-    ReadOnlyFile(const std::string& path, ShareMode share);
+    // Throws PlatformError("Cannot open file <path>") when the file cannot be opened. With
+    // SizeQuery::WhenAsked a path that names a directory may open, and then fails the same
+    // way at its first read.
+    ReadOnlyFile(const std::string& path, ShareMode share, SizeQuery size = SizeQuery::AtOpen);
     ~ReadOnlyFile();
     ReadOnlyFile(ReadOnlyFile&& other) noexcept;
     ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
@@ -28,8 +39,9 @@ class ReadOnlyFile {
 
     // The size as the file system tells it now; files we read may grow while we read them.
     std::uint64_t Size() const;
-    // The size when the file was opened, without asking the system again.
-    std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
+    // The size when the file was opened (or, with SizeQuery::WhenAsked, when first asked),
+    // without asking the system again.
+    std::uint64_t SizeAtOpen() const;
 
     // Reads up to buffer.size() bytes at offset; returns how many were read (fewer at the
     // end of the file, 0 past it or on a read error).
@@ -52,8 +64,11 @@ class ReadOnlyFile {
     void* mapping_ = nullptr;
 #else
     int fd_ = -1;
+    // Kept only while a directory could still pass for a file (see SizeQuery::WhenAsked).
+    std::string unprobedPath_;
 #endif
-    std::uint64_t sizeAtOpen_ = 0;
+    mutable std::uint64_t sizeAtOpen_ = 0;
+    mutable bool sizeKnown_ = false;
     const std::uint8_t* mapped_ = nullptr;
     std::size_t mappedSize_ = 0;
 };

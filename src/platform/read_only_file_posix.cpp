@@ -11,15 +11,21 @@
 
 namespace dorvane::platform {
 
-ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode /*share*/) {
+ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode /*share*/, SizeQuery size) {
     // POSIX has no share modes: other programs are never kept out, whatever the caller asks.
     do {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
+    if (fd_ >= 0 && size == SizeQuery::WhenAsked) {
+        // A directory opens for reading here; its first read tells, and fails as an open would.
+        unprobedPath_ = path;
+        return;
+    }
     struct stat info {};
     if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode))) Close();
     if (fd_ < 0) throw PlatformError(FormatErrorText("Cannot open file %s", path));
     sizeAtOpen_ = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    sizeKnown_ = true;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -28,7 +34,9 @@ ReadOnlyFile::~ReadOnlyFile() {
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      unprobedPath_(std::move(other.unprobedPath_)),
       sizeAtOpen_(other.sizeAtOpen_),
+      sizeKnown_(other.sizeKnown_),
       mapped_(std::exchange(other.mapped_, nullptr)),
       mappedSize_(std::exchange(other.mappedSize_, 0)) {}
 
@@ -37,6 +45,8 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         sizeAtOpen_ = other.sizeAtOpen_;
+        sizeKnown_ = other.sizeKnown_;
+        unprobedPath_ = std::move(other.unprobedPath_);
         mapped_ = std::exchange(other.mapped_, nullptr);
         mappedSize_ = std::exchange(other.mappedSize_, 0);
     }
@@ -57,12 +67,23 @@ std::uint64_t ReadOnlyFile::Size() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+std::uint64_t ReadOnlyFile::SizeAtOpen() const {
+    if (!sizeKnown_) {
+        sizeAtOpen_ = Size();
+        sizeKnown_ = true;
+    }
+    return sizeAtOpen_;
+}
+
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {
     std::size_t done = 0;
     while (done < buffer.size()) {
         const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
                                     static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EISDIR && !unprobedPath_.empty()) {
+            throw PlatformError(FormatErrorText("Cannot open file %s", unprobedPath_));
+        }
         if (got <= 0) break;
         done += static_cast<std::size_t>(got);
     }

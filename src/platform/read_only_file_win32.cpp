@@ -8,7 +8,9 @@
 
 namespace dorvane::platform {
 
-ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode share) {
+ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode share, SizeQuery /*size*/) {
+    // CreateFileW refuses directories itself and the size is one cheap call, so it is asked
+    // at once whatever the caller prefers.
     const DWORD shareFlags =
         share == ShareMode::ReadWrite ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : 0;
     HANDLE file = ::CreateFileW(WideFromSystem(path).c_str(), GENERIC_READ, shareFlags, nullptr,
@@ -17,6 +19,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode share) {
         throw PlatformError(FormatErrorText("Cannot open file %s", path));
     handle_ = file;
     sizeAtOpen_ = Size();
+    sizeKnown_ = true;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -27,6 +30,7 @@ ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       mapping_(std::exchange(other.mapping_, nullptr)),
       sizeAtOpen_(other.sizeAtOpen_),
+      sizeKnown_(other.sizeKnown_),
       mapped_(std::exchange(other.mapped_, nullptr)),
       mappedSize_(std::exchange(other.mappedSize_, 0)) {}
 
@@ -35,6 +39,7 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
         Close();
         handle_ = std::exchange(other.handle_, nullptr);
         sizeAtOpen_ = other.sizeAtOpen_;
+        sizeKnown_ = other.sizeKnown_;
         mapping_ = std::exchange(other.mapping_, nullptr);
         mapped_ = std::exchange(other.mapped_, nullptr);
         mappedSize_ = std::exchange(other.mappedSize_, 0);
@@ -56,6 +61,10 @@ std::uint64_t ReadOnlyFile::Size() const {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(handle_, &size) || size.QuadPart < 0) return 0;
     return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::uint64_t ReadOnlyFile::SizeAtOpen() const {
+    return sizeAtOpen_;
 }
 
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const {

@@ -15,7 +15,7 @@ constexpr std::uint32_t kAccessesBetweenReleases = 8192;
 
 FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
                        std::vector<std::uint8_t>& scratch)
-    : file_(file), size_(file.SizeAtOpen()), buffer_(scratch) {
+    : file_(file), buffer_(scratch) {
     if (access == Access::Mapped) {
         mapped_ = file_.Map();
         useMapping_ = !mapped_.empty();
@@ -24,15 +24,23 @@ FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
 }
 
 std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t length) {
-    if (offset < 0 || static_cast<std::uint64_t>(offset) >= size_) return {};
+    if (offset < 0) return {};
     const auto start = static_cast<std::uint64_t>(offset);
-    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
     if (useMapping_) {
+        if (start >= size_) return {};
+        length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
         if (++mappedAccesses_ == kAccessesBetweenReleases) {
             mappedAccesses_ = 0;
             file_.ReleaseMappedPages();
         }
         return mapped_.subspan(static_cast<std::size_t>(start), length);
+    }
+    // A read ends where the file does, so a small request needs no size; a large one is
+    // clipped first, so that no length taken from the file can size the buffer beyond it.
+    if (length > kFirstReadSize) {
+        const std::uint64_t size = Size();
+        if (start >= size) return {};
+        length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size - start));
     }
     const bool inBuffer =
         bufferOffset_ >= 0 && offset >= bufferOffset_ &&

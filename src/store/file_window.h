@@ -26,18 +26,13 @@ class FileWindow {
     FileWindow(platform::ReadOnlyFile& file, Access access)
         : FileWindow(file, access, ownBuffer_) {}
 
-    std::uint64_t Size() const { return size_; }
+    // The file's size; a buffered window asks for it only here, as most reads never need it.
+    std::uint64_t Size() const { return useMapping_ ? size_ : file_.SizeAtOpen(); }
     bool IsMapped() const { return useMapping_; }
 
     // The bytes at [offset, offset + length), clipped to the file: shorter (or empty) where
     // the file ends. The span stays valid until the next call.
     std::span<const std::uint8_t> Bytes(std::int64_t offset, std::size_t length);
-
-    // True when all of [offset, offset + length) lies inside the file.
-    bool Holds(std::int64_t offset, std::size_t length) const {
-        return offset >= 0 && static_cast<std::uint64_t>(offset) <= size_ &&
-               length <= size_ - static_cast<std::uint64_t>(offset);
-    }
 
   private:
     platform::ReadOnlyFile& file_;

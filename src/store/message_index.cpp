@@ -53,10 +53,11 @@ class IndexWalk {
     FileWindow& file_;
     FolderList* folders_;
     MessageList* messages_;
-    // Records read so far, by offset: an index into the record list below.
+    // Records read so far, by offset: where the record was appended to the list, or
+    // kNotTaken.
     OffsetTable recordIndex_;
-    std::vector<std::shared_ptr<const Toe5_FolderInfo>> folderRecords_;
-    std::vector<std::shared_ptr<const Toe5_MessageInfo>> messageRecords_;
+    RecordBlocks<Toe5_FolderInfo> folderBlocks_;
+    RecordBlocks<Toe5_MessageInfo> messageBlocks_;
 };
 
 std::optional<NodeFrame> IndexWalk::Enter(std::int32_t node) {
@@ -116,25 +117,37 @@ void IndexWalk::Run(std::int32_t root) {
     }
 }
 
+constexpr std::uint32_t kNotTaken = UINT32_MAX;
+
+// Appends the record at offset, reading it only the first time the walk meets it; later
+// entries naming it append the same record again. The list only grows during a walk, so
+// the position of the first append names the record for good.
 template <typename Record, typename Reader>
-void AppendRecord(OffsetTable& index, std::vector<std::shared_ptr<const Record>>& records,
-                  std::int32_t offset, Reader read,
+void AppendRecord(OffsetTable& index, std::int32_t offset, Reader read,
                   std::vector<std::shared_ptr<const Record>>& list) {
-    const auto [at, isNew] = index.FindOrInsert(offset, static_cast<std::uint32_t>(records.size()));
-    if (isNew) records.push_back(read(offset));
-    // A record that was not taken stays null here and is never appended.
-    if (const auto& record = records[at]) list.push_back(record);
+    if (const auto known = index.Find(offset)) {
+        if (*known != kNotTaken) {
+            auto again = list[*known];
+            list.push_back(std::move(again));
+        }
+        return;
+    }
+    auto record = read(offset);
+    index.Insert(offset, record ? static_cast<std::uint32_t>(list.size()) : kNotTaken);
+    if (record) list.push_back(std::move(record));
 }
 
 void IndexWalk::ReadRecord(std::int32_t offset) {
     if (folders_ != nullptr) {
         AppendRecord(
-            recordIndex_, folderRecords_, offset,
-            [this](std::int32_t at) { return ReadFolderRecord(file_, at); }, *folders_);
+            recordIndex_, offset,
+            [this](std::int32_t at) { return ReadFolderRecord(file_, at, folderBlocks_); },
+            *folders_);
     } else {
         AppendRecord(
-            recordIndex_, messageRecords_, offset,
-            [this](std::int32_t at) { return ReadMessageRecord(file_, at); }, *messages_);
+            recordIndex_, offset,
+            [this](std::int32_t at) { return ReadMessageRecord(file_, at, messageBlocks_); },
+            *messages_);
     }
 }
 

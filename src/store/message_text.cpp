@@ -17,22 +17,26 @@ constexpr std::size_t kBlockHeaderSize = 16;
 constexpr std::int32_t kBlockDataSize = 512;
 
 // Remembers the blocks of one chain, so a chain that comes back to a block it has read ends
-// there. Chains are short, so a plain list serves until one gets long.
+// there. Chains are short, so a small list kept in place serves until one gets long.
 class ChainGuard {
   public:
     // False when offset was read before.
     bool FirstVisit(std::int32_t offset) {
         if (many_.empty()) {
-            if (std::find(few_.begin(), few_.end(), offset) != few_.end()) return false;
-            few_.push_back(offset);
-            if (few_.size() > 64) many_.insert(few_.begin(), few_.end());
-            return true;
+            const auto end = few_.begin() + static_cast<std::ptrdiff_t>(fewUsed_);
+            if (std::find(few_.begin(), end, offset) != end) return false;
+            if (fewUsed_ < few_.size()) {
+                few_[fewUsed_++] = offset;
+                return true;
+            }
+            many_.insert(few_.begin(), few_.end());
         }
         return many_.insert(offset).second;
     }
 
   private:
-    std::vector<std::int32_t> few_;
+    std::array<std::int32_t, 64> few_{};
+    std::size_t fewUsed_ = 0;
     std::unordered_set<std::int32_t> many_;
 };
 
@@ -41,11 +45,16 @@ enum class TextMode { Stored, Recovered };
 void ReadBlockChain(FileWindow& file, std::int32_t offset, TextMode mode, std::ostream& out) {
     // Blocks of a real chain never overlap, so a chain cannot hold more of them than the file
     // has room for; past that a crafted file could make the text many times the file's size.
-    std::uint64_t blocksLeft = file.Size() / kBlockSize + 1;
+    // Most messages end long before the question arises, so the size is asked only then.
+    constexpr std::uint64_t kBlocksBeforeSizeCheck = 64;
+    std::uint64_t blocksRead = 0;
+    std::uint64_t blockLimit = kBlocksBeforeSizeCheck;
     ChainGuard guard;
     std::array<char, kBlockDataSize> cleaned{};
     std::int32_t expected = offset;
-    while (blocksLeft-- > 0 && guard.FirstVisit(expected)) {
+    while (guard.FirstVisit(expected)) {
+        if (blocksRead == kBlocksBeforeSizeCheck) blockLimit = file.Size() / kBlockSize + 1;
+        if (blocksRead++ >= blockLimit) break;
         const auto block = file.Bytes(expected, kBlockSize);
         if (block.size() < kBlockHeaderSize || LoadI32(block.data()) != expected) break;
         const std::int32_t used = std::min(LoadI32(block.data() + 8), kBlockDataSize);
@@ -68,7 +77,7 @@ void ReadText(ReaderState& reader, const std::string& path, std::int32_t offset,
               std::ostream& out) {
     if (offset <= 0) return;
     // Unlike the index, the text is read only while nobody else holds the file.
-    OpenFileSlot slot(reader, path, platform::ShareMode::Exclusive);
+    OpenFileSlot slot(reader, path, platform::ShareMode::Exclusive, platform::SizeQuery::WhenAsked);
     if (mode == TextMode::Stored) {
         ReadItemCount(reader);
         if (reader.FileHeader.ItemCount <= 0) return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -11,23 +12,29 @@ namespace dorvane {
 // every record; open addressing in one array keeps a 100,000-record walk in cache.
 class OffsetTable {
   public:
-    // The value stored for offset, or nothing; `fresh` is stored when offset is new.
-    // Returns the value and whether it was inserted now.
-    std::pair<std::uint32_t, bool> FindOrInsert(std::int32_t offset, std::uint32_t fresh) {
-        if ((used_ + 1) * 2 > slots_.size()) Grow();
+    // The value stored for offset, or nothing.
+    std::optional<std::uint32_t> Find(std::int32_t offset) const {
+        if (slots_.empty()) return std::nullopt;
         const std::size_t mask = slots_.size() - 1;
         const auto key = static_cast<std::uint32_t>(offset);
         for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
             const std::uint64_t slot = slots_[i];
-            if (slot == 0) {
-                slots_[i] = Pack(key, fresh);
-                ++used_;
-                return {fresh, true};
-            }
+            if (slot == 0) return std::nullopt;
             if (static_cast<std::uint32_t>(slot >> 32) == key) {
-                return {static_cast<std::uint32_t>(slot), false};
+                return static_cast<std::uint32_t>(slot);
             }
         }
+    }
+
+    // Stores value for an offset that is not in the table yet.
+    void Insert(std::int32_t offset, std::uint32_t value) {
+        if ((used_ + 1) * 2 > slots_.size()) Grow();
+        const std::size_t mask = slots_.size() - 1;
+        const auto key = static_cast<std::uint32_t>(offset);
+        std::size_t i = Hash(key) & mask;
+        while (slots_[i] != 0) i = (i + 1) & mask;
+        slots_[i] = Pack(key, value);
+        ++used_;
     }
 
   private:

@@ -10,10 +10,11 @@ namespace dorvane {
 // it again however the operation ends.
 class OpenFileSlot {
   public:
-    OpenFileSlot(ReaderState& reader, const std::string& path, platform::ShareMode share)
+    OpenFileSlot(ReaderState& reader, const std::string& path, platform::ShareMode share,
+                 platform::SizeQuery size = platform::SizeQuery::AtOpen)
         : reader_(reader) {
         reader_.OpenFile.reset();
-        reader_.OpenFile.emplace(path, share);
+        reader_.OpenFile.emplace(path, share, size);
     }
     ~OpenFileSlot() { reader_.OpenFile.reset(); }
     OpenFileSlot(const OpenFileSlot&) = delete;

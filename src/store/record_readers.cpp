@@ -10,10 +10,12 @@ std::int32_t AsInt(std::uint32_t value) {
 }
 }  // namespace
 
-std::shared_ptr<const Toe5_MessageInfo> ReadMessageRecord(FileWindow& file, std::int32_t offset) {
+std::shared_ptr<const Toe5_MessageInfo> ReadMessageRecord(FileWindow& file, std::int32_t offset,
+                                                          RecordBlocks<Toe5_MessageInfo>& blocks) {
     const PropertyRecord record(file, offset, /*zeroMeansEighteen=*/true);
     if (!record.Valid()) return nullptr;
-    auto message = std::make_shared<Toe5_MessageInfo>();
+    auto [made, shared] = blocks.Make();
+    Toe5_MessageInfo* message = &made;
     message->RecordOffset = offset;
     // Entries are applied in table order: of two entries for one field the later wins.
     for (std::size_t i = 0; i < record.EntryCount(); ++i) {
@@ -77,10 +79,11 @@ std::shared_ptr<const Toe5_MessageInfo> ReadMessageRecord(FileWindow& file, std:
                 break;  // 0x11 among others: not the size, whatever it looks like
         }
     }
-    return message;
+    return shared;
 }
 
-std::shared_ptr<const Toe5_FolderInfo> ReadFolderRecord(FileWindow& file, std::int32_t offset) {
+std::shared_ptr<const Toe5_FolderInfo> ReadFolderRecord(FileWindow& file, std::int32_t offset,
+                                                        RecordBlocks<Toe5_FolderInfo>& blocks) {
     const PropertyRecord record(file, offset, /*zeroMeansEighteen=*/false);
     if (!record.Valid()) return nullptr;
     bool isFolder = false;
@@ -88,7 +91,8 @@ std::shared_ptr<const Toe5_FolderInfo> ReadFolderRecord(FileWindow& file, std::i
         isFolder = record.Id(i) == 0x03 || record.Id(i) == 0x06;
     }
     if (!isFolder) return nullptr;
-    auto folder = std::make_shared<Toe5_FolderInfo>();
+    auto [made, shared] = blocks.Make();
+    Toe5_FolderInfo* folder = &made;
     for (std::size_t i = 0; i < record.EntryCount(); ++i) {
         const std::uint32_t number = record.Number(i);
         switch (record.Id(i)) {
@@ -108,7 +112,7 @@ std::shared_ptr<const Toe5_FolderInfo> ReadFolderRecord(FileWindow& file, std::i
                 break;
         }
     }
-    return folder;
+    return shared;
 }
 
 }  // namespace dorvane
