@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <ostream>
 #include <unordered_set>
 #include <vector>
@@ -44,18 +45,26 @@ enum class TextMode { Stored, Recovered };
 
 void ReadBlockChain(FileWindow& file, std::int32_t offset, TextMode mode, std::ostream& out) {
     // Blocks of a real chain never overlap, so a chain cannot hold more of them than the file
-    // has room for; past that a crafted file could make the text many times the file's size.
-    // Most messages end long before the question arises, so the size is asked only then.
-    constexpr std::uint64_t kBlocksBeforeSizeCheck = 64;
+    // has room for (its size / 528 + 1); past that a crafted file could make the text many
+    // times the file's size. The bytes read so far prove the file at least that long, which
+    // settles the question for every real chain without asking the system for the size.
     std::uint64_t blocksRead = 0;
-    std::uint64_t blockLimit = kBlocksBeforeSizeCheck;
+    std::uint64_t provenSize = 0;
+    std::optional<std::uint64_t> blockLimit;
     ChainGuard guard;
     std::array<char, kBlockDataSize> cleaned{};
     std::int32_t expected = offset;
     while (guard.FirstVisit(expected)) {
-        if (blocksRead == kBlocksBeforeSizeCheck) blockLimit = file.Size() / kBlockSize + 1;
-        if (blocksRead++ >= blockLimit) break;
+        if (blocksRead >= provenSize / kBlockSize + 1) {
+            if (!blockLimit) blockLimit = file.Size() / kBlockSize + 1;
+            if (blocksRead >= *blockLimit) break;
+        }
+        ++blocksRead;
         const auto block = file.Bytes(expected, kBlockSize);
+        if (!block.empty()) {
+            provenSize = std::max<std::uint64_t>(
+                provenSize, static_cast<std::uint64_t>(expected) + block.size());
+        }
         if (block.size() < kBlockHeaderSize || LoadI32(block.data()) != expected) break;
         const std::int32_t used = std::min(LoadI32(block.data() + 8), kBlockDataSize);
         const std::int32_t next = LoadI32(block.data() + 12);
