@@ -23,8 +23,6 @@
 
 using namespace dorvane;
 using namespace dorvane::ui;
-using dorvane::ui::test::FixtureStore;
-using dorvane::ui::test::ScriptedInteraction;
 
 namespace fs = std::filesystem;
 
@@ -50,15 +48,8 @@ int EmlFiles(const fs::path& directory) {
 
 // A main window on a fixture store with the batch windows made as at start-up, and the
 // batch window shown.
-struct Session {
-    FixtureStore Store;
-    ScriptedInteraction Interaction;
-    std::unique_ptr<TForm1> Window;
-
+struct Session : dorvane::ui::test::WindowSession {
     Session() {
-        Interaction.Directory = Store.Root.path();
-        Window = std::make_unique<TForm1>(Interaction, [dir = Store.StoreDir] { return dir; });
-        Window->show();
         CreateBatchForms(*Window);
         ShowBatchMode(*Window);
     }

@@ -16,8 +16,6 @@
 #include "window_fixtures.h"
 
 using namespace dorvane::ui;
-using dorvane::ui::test::FixtureStore;
-using dorvane::ui::test::ScriptedInteraction;
 using dorvane::ui::test::ShellCall;
 using Show = dorvane::ui::UserInteraction::ShowCommand;
 
@@ -25,18 +23,7 @@ Q_DECLARE_METATYPE(dorvane::ui::UserInteraction::ShowCommand)
 
 namespace {
 
-struct Session {
-    FixtureStore Store;
-    ScriptedInteraction Interaction;
-    std::unique_ptr<TForm1> Window;
-
-    Session() {
-        Interaction.Directory = Store.Root.path();
-        Window = std::make_unique<TForm1>(Interaction, [dir = Store.StoreDir] { return dir; });
-        Window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
-    }
-};
+using Session = dorvane::ui::test::WindowSession;
 
 void CheckCall(const ShellCall& call, QWidget* owner, const QString& verb, const QString& file,
                const QString& parameters, Show show) {
@@ -95,7 +82,9 @@ class HelpAboutTest : public QObject {
         Session s;
         CreateAboutBox(*s.Window);
         TAboutBox* box = AboutBox();
-        QVERIFY(box != nullptr);
+        if (box == nullptr) {
+            QFAIL("no About box was made");
+        }
         QVERIFY(!box->isVisible());
         CreateAboutBox(*s.Window);
         QCOMPARE(AboutBox(), box);

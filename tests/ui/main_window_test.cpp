@@ -56,18 +56,8 @@ QString Q(const std::string& text) {
 }
 
 // A window on a fixture store, shown on the offscreen screen so clicks land.
-struct Session {
-    FixtureStore Store;
-    ScriptedInteraction Interaction;
-    std::unique_ptr<TForm1> Window;
-
-    explicit Session(TForm1::StoreLocator locator = {}) {
-        Interaction.Directory = Store.Root.path();
-        if (!locator) locator = [dir = Store.StoreDir] { return dir; };
-        Window = std::make_unique<TForm1>(Interaction, locator);
-        Window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
-    }
+struct Session : dorvane::ui::test::WindowSession {
+    using WindowSession::WindowSession;
 
     QTreeWidgetItem* Node(const QString& text) const {
         const auto found =

@@ -20,8 +20,6 @@
 
 using namespace dorvane;
 using namespace dorvane::ui;
-using dorvane::ui::test::FixtureStore;
-using dorvane::ui::test::ScriptedInteraction;
 
 namespace {
 
@@ -74,16 +72,8 @@ MessageList FixtureList() {
     return list;
 }
 
-struct Session {
-    FixtureStore Store;
-    ScriptedInteraction Interaction;
-    std::unique_ptr<TForm1> Window;
-
+struct Session : dorvane::ui::test::WindowSession {
     Session() {
-        Interaction.Directory = Store.Root.path();
-        Window = std::make_unique<TForm1>(Interaction, [dir = Store.StoreDir] { return dir; });
-        Window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
         Window->State().CurrentMailFile = Store.StorePath("Inbox.dbx");
         ShowList(FixtureList());
     }

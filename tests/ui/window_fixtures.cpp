@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <QtTest>
+
 namespace dorvane::ui::test {
 
 namespace {
@@ -111,6 +113,14 @@ FixtureStore::FixtureStore() {
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+WindowSession::WindowSession(TForm1::StoreLocator locator) {
+    Interaction.Directory = Store.Root.path();
+    if (!locator) locator = [dir = Store.StoreDir] { return dir; };
+    Window = std::make_unique<TForm1>(Interaction, std::move(locator));
+    Window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
 }
 
 }  // namespace dorvane::ui::test
