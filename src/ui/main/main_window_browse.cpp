@@ -76,9 +76,7 @@ void TForm1::PresentMessageList(CommandGuard& guard) {
         TFrmProgress& Progress;
         CommandGuard& Guard;
         ~Close() {
-            Progress.SetBar(100);
-            Progress.SetTitle(QStringLiteral("processing"));
-            Progress.close();
+            Progress.Finish();
             Guard.Release();
         }
     } closing{progress, guard};

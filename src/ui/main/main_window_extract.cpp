@@ -40,10 +40,7 @@ class ExtractRun {
     }
     ~ExtractRun() {
         guard_.Release();
-        TFrmProgress& progress = FrmProgress();
-        progress.SetBar(100);
-        progress.SetTitle(QStringLiteral("processing"));
-        progress.close();
+        FrmProgress().Finish();
     }
     ExtractRun(const ExtractRun&) = delete;
     ExtractRun& operator=(const ExtractRun&) = delete;

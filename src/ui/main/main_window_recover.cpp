@@ -47,10 +47,7 @@ class ProgressScanObserver : public ScanObserver {
 
     void End() override {
         shown_ = false;
-        TFrmProgress& progress = FrmProgress();
-        progress.SetBar(100);
-        progress.SetTitle(QStringLiteral("processing"));
-        progress.close();
+        FrmProgress().Finish();
     }
 
   private:

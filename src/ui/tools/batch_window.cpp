@@ -78,10 +78,7 @@ class BatchRun {
     ~BatchRun() {
         batch_->setEnabled(true);
         guard_.Release();
-        TFrmProgress& progress = FrmProgress();
-        progress.SetBar(100);
-        progress.SetTitle(QStringLiteral("processing"));
-        progress.close();
+        FrmProgress().Finish();
     }
     BatchRun(const BatchRun&) = delete;
     BatchRun& operator=(const BatchRun&) = delete;

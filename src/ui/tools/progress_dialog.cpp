@@ -116,6 +116,12 @@ QString TFrmProgress::Title() const {
     return FlatTitlebar1->Text();
 }
 
+void TFrmProgress::Finish() {
+    SetBar(100);
+    SetTitle(QStringLiteral("processing"));
+    close();
+}
+
 void TFrmProgress::SetLabel(const QString& text) {
     pLabel1->setText(text);
     pLabel1->adjustSize();

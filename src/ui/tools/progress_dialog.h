@@ -48,6 +48,9 @@ class TFrmProgress : public QWidget {
     QString Title() const;
     void SetLabel(const QString& text);
     QString Label() const;
+    // The ending step of every operation that shows the dialog, however the operation
+    // ends: the bar full, the title back to "processing", the dialog closed.
+    void Finish();
     // Paints at once, without waiting for the event loop.
     void RepaintNow();
     void RepaintLabelNow();
