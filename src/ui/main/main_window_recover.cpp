@@ -17,7 +17,7 @@ namespace {
 
 // Drives the progress dialog from the scan's progress points and lets the events run
 // there, which is when a click on Cancel gets through.
-class ProgressScanObserver : public ScanObserver {
+class ProgressScanObserver final : public ScanObserver {
   public:
     explicit ProgressScanObserver(QWidget* owner) : owner_(owner) {}
     ~ProgressScanObserver() override {
