@@ -7,7 +7,9 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     // Dates follow the user's LC_TIME, as in the window; nothing else depends on the locale.
     std::setlocale(LC_TIME, "");
     dorvane::cli::PrepareBinaryOutput();
@@ -46,4 +48,16 @@ int main(int argc, char** argv) {
     }
     std::cout.flush();
     return std::cout ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (...) {
+        // Setting up the commands or printing the help failed, out of memory most likely:
+        // a failure status rather than an abort.
+        return 1;
+    }
 }

@@ -18,6 +18,7 @@ struct LocalDateTime {
     int Second = 0;
     int Millisecond = 0;
 
+    // NOLINTNEXTLINE(modernize-use-nullptr): the analyser misreads the defaulted comparison
     auto operator<=>(const LocalDateTime&) const = default;
 };
 

@@ -145,7 +145,8 @@ std::uint64_t MailDateToFileTime(const MailDateTime& date) {
                                                       static_cast<unsigned>(date.Day)) +
                               kDaysFrom1601To1970;
     if (days < 0) return 0;
-    const std::int64_t seconds = days * 86400 + date.Hour * 3600 + date.Minute * 60 + date.Second;
+    const std::int64_t seconds = days * 86400 + std::int64_t{date.Hour} * 3600 +
+                                 std::int64_t{date.Minute} * 60 + date.Second;
     return static_cast<std::uint64_t>(seconds) * 10'000'000;
 }
 

@@ -109,9 +109,10 @@ const Toe5_FolderInfo* FolderTreeView::FocusedNodeData() const {
 }
 
 // Qt would make the first node current when the tree gains the focus; here the focus
-// stays with no node until the user clicks one.
+// stays with no node until the user clicks one, so the item view's handler is passed over
+// on purpose.
 void FolderTreeView::focusInEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusInEvent(event);
+    QAbstractScrollArea::focusInEvent(event);  // NOLINT(bugprone-parent-virtual-call)
     viewport()->update();
 }
 
