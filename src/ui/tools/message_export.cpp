@@ -94,6 +94,12 @@ bool KeepReceivedTime(const std::string& path, FileTime received) {
     return !error;
 }
 
+bool WriteExportedFile(const std::string& path, std::string_view bytes, FileTime received) {
+    if (!WriteBytesFile(path, bytes)) return false;
+    KeepReceivedTime(path, received);
+    return true;
+}
+
 bool WriteMessageFile(const std::string& path, std::string_view text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;

@@ -40,6 +40,10 @@ std::optional<std::filesystem::file_time_type> ReceivedFileTime(FileTime receive
 // when the message has no usable time; false when the time could not be set.
 bool KeepReceivedTime(const std::string& path, FileTime received);
 
+// An exported message: its bytes written to path and, once written, the file dated as
+// KeepReceivedTime says. False when the file could not be written.
+bool WriteExportedFile(const std::string& path, std::string_view bytes, FileTime received);
+
 namespace ui {
 using dorvane::WriteWithCrLf;
 }  // namespace ui

@@ -115,8 +115,7 @@ class FileWriters {
                 path = outcomes_[job.Index].Path;
             }
             roomLeft_.notify_one();
-            const bool written = WriteBytesFile(path, job.Bytes);
-            if (written) KeepReceivedTime(path, job.Received);
+            const bool written = WriteExportedFile(path, job.Bytes, job.Received);
             const std::lock_guard lock(mutex_);
             outcomes_[job.Index].Written = written;
         }
@@ -164,9 +163,8 @@ ExportTally ExtractMessages(ReaderState& reader, const std::string& mailFile, bo
             ++tally.Unchanged;
         } else {
             if (existing) path = ExistingExports::FreePath(path);
-            if (WriteBytesFile(path, bytes)) {
+            if (WriteExportedFile(path, bytes, message.ReceivedTime)) {
                 ++tally.Written;
-                KeepReceivedTime(path, message.ReceivedTime);
             } else {
                 CountFailure(tally, path);
             }
