@@ -45,13 +45,6 @@ class ExtractRun {
     ExtractRun(const ExtractRun&) = delete;
     ExtractRun& operator=(const ExtractRun&) = delete;
 
-    static void Show(int bar, int done, int total) {
-        TFrmProgress& progress = FrmProgress();
-        progress.SetBar(bar);
-        progress.SetLabel(QString::number(done) + QLatin1Char('/') + QString::number(total));
-        progress.RepaintLabelNow();
-    }
-
   private:
     CommandGuard guard_;
 };
@@ -136,7 +129,7 @@ void TForm1::DoExtractMessages(bool selectedOnly) {
                 if (selected.contains(i)) {
                     exportRow(static_cast<std::size_t>(done) + 1, i);
                     ++done;
-                    ExtractRun::Show(done * 100 / total, done, total);
+                    FrmProgress().ShowCount(done * 100 / total, done, total);
                 }
                 QApplication::processEvents();
             }
@@ -144,7 +137,7 @@ void TForm1::DoExtractMessages(bool selectedOnly) {
             for (int i = 0; i < rows; ++i) {
                 if (CancelRequested) break;
                 exportRow(static_cast<std::size_t>(i) + 1, i);
-                ExtractRun::Show(i * 100 / rows, i, rows);
+                FrmProgress().ShowCount(i * 100 / rows, i, rows);
                 QApplication::processEvents();
             }
         }

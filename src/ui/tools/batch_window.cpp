@@ -23,6 +23,7 @@
 #include "ui/main/shown_text.h"
 #include "ui/tools/progress_dialog.h"
 #include "ui/tools/store_export.h"
+#include "ui/tools/tool_window.h"
 #include "ui/tools/user_interaction.h"
 
 namespace dorvane::ui {
@@ -39,12 +40,6 @@ QPointer<TFrmbatch>& BatchInstance() {
 QPointer<TFrmaddfile>& AddFileInstance() {
     static QPointer<TFrmaddfile> instance;
     return instance;
-}
-
-QFont WindowFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    return font;
 }
 
 QPushButton* Button(const QString& caption, const QString& name, QWidget* parent,
@@ -88,10 +83,7 @@ class BatchRun {
         FrmProgress().RepaintNow();
     }
     static void ShowDone(int done, int total) {
-        TFrmProgress& progress = FrmProgress();
-        progress.SetBar(done * 100 / total);
-        progress.SetLabel(QString::number(done) + QLatin1Char('/') + QString::number(total));
-        progress.RepaintLabelNow();
+        FrmProgress().ShowCount(done * 100 / total, done, total);
     }
 
   private:
@@ -108,7 +100,7 @@ TFrmbatch::TFrmbatch(TForm1& form)
     setObjectName(QStringLiteral("Frmbatch"));
     setWindowTitle(QStringLiteral("Batch Mode"));
     setFixedSize(477, 268);
-    setFont(WindowFont());
+    setFont(ToolWindowFont());
 
     ListFile = new QTreeWidget(this);
     ListFile->setObjectName(QStringLiteral("ListFile"));
@@ -222,7 +214,7 @@ TFrmaddfile::TFrmaddfile(TFrmbatch& batch, TForm1& form)
     setObjectName(QStringLiteral("Frmaddfile"));
     setWindowTitle(QStringLiteral("Please add DBX file"));
     setFixedSize(418, 171);
-    setFont(WindowFont());
+    setFont(ToolWindowFont());
     setSizeGripEnabled(false);
 
     auto* upper = new QFrame(this);

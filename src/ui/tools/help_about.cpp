@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include "ui/main/main_window.h"
+#include "ui/tools/tool_window.h"
 #include "ui/tools/user_interaction.h"
 
 // The build passes the project's version; a build that does not still shows a well-formed
@@ -94,9 +95,7 @@ TAboutBox::TAboutBox(UserInteraction& interaction, QWidget* parent)
       interaction_(interaction) {
     setWindowTitle(QStringLiteral("About Dorvane"));
     setFixedSize(kClientWidth, kClientHeight);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(ToolWindowFont());
     if (!QApplication::windowIcon().isNull()) setWindowIcon(QApplication::windowIcon());
 
     Panel = new BevelPanel(this);

@@ -1,4 +1,5 @@
 #include "ui/tools/progress_dialog.h"
+#include "ui/tools/tool_window.h"
 
 #include <algorithm>
 
@@ -9,7 +10,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 namespace dorvane::ui {
 
@@ -60,9 +60,7 @@ void TitleStrip::mouseMoveEvent(QMouseEvent* event) {
 TFrmProgress::TFrmProgress()
     : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setFixedSize(kClientWidth, kClientHeight);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(ToolWindowFont());
 
     FlatTitlebar1 = new TitleStrip(this);
     FlatTitlebar1->setGeometry(0, 0, kClientWidth, 17);
@@ -86,19 +84,7 @@ TFrmProgress::TFrmProgress()
 }
 
 void TFrmProgress::ShowOver(QWidget* owner) {
-    if (owner != nullptr) {
-        const QRect over = owner->frameGeometry();
-        QRect placed(QPoint(0, 0), size());
-        placed.moveCenter(over.center());
-        if (QScreen* screen = owner->screen()) {
-            const QRect available = screen->availableGeometry();
-            placed.moveLeft(std::clamp(placed.left(), available.left(),
-                                       std::max(available.left(), available.right() - width())));
-            placed.moveTop(std::clamp(placed.top(), available.top(),
-                                      std::max(available.top(), available.bottom() - height())));
-        }
-        move(placed.topLeft());
-    }
+    if (owner != nullptr) PlaceCentredOver(this, owner);
     show();
     raise();
 }
@@ -120,6 +106,12 @@ void TFrmProgress::Finish() {
     SetBar(100);
     SetTitle(QStringLiteral("processing"));
     close();
+}
+
+void TFrmProgress::ShowCount(int bar, int done, int total) {
+    SetBar(bar);
+    SetLabel(QString::number(done) + QLatin1Char('/') + QString::number(total));
+    RepaintLabelNow();
 }
 
 void TFrmProgress::SetLabel(const QString& text) {

@@ -48,6 +48,8 @@ class TFrmProgress : public QWidget {
     QString Title() const;
     void SetLabel(const QString& text);
     QString Label() const;
+    // A run's progress: the bar at bar, the label "done/total", painted at once.
+    void ShowCount(int bar, int done, int total);
     // The ending step of every operation that shows the dialog, however the operation
     // ends: the bar full, the title back to "processing", the dialog closed.
     void Finish();

@@ -1,7 +1,5 @@
 #include "ui/tools/search_dialog.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDateTime>
@@ -9,7 +7,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 #include "store/store_paths.h"
@@ -17,6 +14,7 @@
 #include "ui/main/message_list_view.h"
 #include "ui/main/shown_text.h"
 #include "ui/tools/progress_dialog.h"
+#include "ui/tools/tool_window.h"
 #include "ui/tools/user_interaction.h"
 
 namespace dorvane::ui {
@@ -72,29 +70,13 @@ void MakeFixedLabel(QWidget* parent, const QString& text, int top) {
     label->adjustSize();
 }
 
-// Centred over the main window, kept on the main window's screen.
-void PlaceOver(QWidget* dialog, const QWidget* owner) {
-    QRect placed(QPoint(0, 0), dialog->size());
-    placed.moveCenter(owner->frameGeometry().center());
-    if (const QScreen* screen = owner->screen()) {
-        const QRect available = screen->availableGeometry();
-        placed.moveLeft(std::clamp(placed.left(), available.left(),
-                                   std::max(available.left(), available.right() - placed.width())));
-        placed.moveTop(std::clamp(placed.top(), available.top(),
-                                  std::max(available.top(), available.bottom() - placed.height())));
-    }
-    dialog->move(placed.topLeft());
-}
-
 }  // namespace
 
 TFormSearch::TFormSearch(TForm1& form)
     : QWidget(&form, Qt::Dialog | Qt::FramelessWindowHint), form_(&form) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kClientWidth, kClientHeight);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(ToolWindowFont());
 
     // Created in tab order; the labels take no focus.
     FlatTitlebar1 = new TitleStrip(this);
@@ -205,7 +187,7 @@ void ShowSearch(TForm1& form) {
     QPointer<TFormSearch>& instance = Instance();
     if (instance.isNull()) {
         instance = new TFormSearch(form);
-        PlaceOver(instance, &form);
+        PlaceCentredOver(instance, &form);
     }
     instance->show();
     instance->raise();

@@ -28,6 +28,28 @@ QString MailFileFilter() {
     return QStringLiteral("DBX and DBT files(*.dbx,*.dbt) (*.[dD][bB][xX] *.[dD][bB][tT])");
 }
 
+namespace {
+
+// One existing file, chosen through a dialog that shows filter's text and hides its
+// patterns.
+std::optional<QString> ChooseExistingFile(QWidget* owner, const QString& filter) {
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(filter);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+#ifndef _WIN32
+    // The desktop portals' dialogs show the patterns and match them case-sensitively.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
 QString ApplicationCaption() {
     return QString::fromStdString(
         ApplicationTitle(QCoreApplication::applicationFilePath().toStdString()));
@@ -44,19 +66,7 @@ void DesktopInteraction::ShowErrorBox(QWidget* owner, const QString& caption, co
 }
 
 std::optional<QString> DesktopInteraction::ChooseMailFile(QWidget* owner) {
-    QFileDialog dialog(owner);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(MailFileFilter());
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-#ifndef _WIN32
-    // The desktop portals' dialogs show the patterns and match them case-sensitively.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-#endif
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().front();
+    return ChooseExistingFile(owner, MailFileFilter());
 }
 
 std::optional<QString> DesktopInteraction::ChooseDirectory(QWidget* owner, const QString& title) {
@@ -76,18 +86,7 @@ std::optional<QString> DesktopInteraction::ChooseDirectory(QWidget* owner, const
 }
 
 std::optional<QString> DesktopInteraction::ChooseBatchSourceFile(QWidget* owner) {
-    QFileDialog dialog(owner);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(QStringLiteral("DBX files (*.DBX) (*.[dD][bB][xX])"));
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-#ifndef _WIN32
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-#endif
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().front();
+    return ChooseExistingFile(owner, QStringLiteral("DBX files (*.DBX) (*.[dD][bB][xX])"));
 }
 
 void DesktopInteraction::OpenUrl(QWidget*, const QString& url) {
