@@ -35,7 +35,6 @@ class ScriptedInteraction : public UserInteraction {
     std::deque<QString> NextMailFiles;
     std::vector<ShownBox> Boxes;
     std::vector<QString> ShellOpens;
-    std::vector<QString> UrlOpens;
     std::vector<ShellCall> ShellRequests;
     // The answers of the next directory choosers and batch file choosers; a null text
     // stands for Cancel. Titles asked for are recorded.
@@ -69,7 +68,6 @@ class ScriptedInteraction : public UserInteraction {
     }
     std::optional<QString> ChooseBatchSourceFile(QWidget*) override { return Next(NextBatchFiles); }
     void OpenWithShell(QWidget*, const QString& path) override { ShellOpens.push_back(path); }
-    void OpenUrl(QWidget*, const QString& url) override { UrlOpens.push_back(url); }
     void ShellRequest(QWidget* owner, const QString& verb, const QString& file,
                       const QString& parameters, ShowCommand show) override {
         ShellRequests.push_back({owner, verb, file, parameters, show});

@@ -89,10 +89,6 @@ std::optional<QString> DesktopInteraction::ChooseBatchSourceFile(QWidget* owner)
     return ChooseExistingFile(owner, QStringLiteral("DBX files (*.DBX) (*.[dD][bB][xX])"));
 }
 
-void DesktopInteraction::OpenUrl(QWidget*, const QString& url) {
-    QDesktopServices::openUrl(QUrl(url));
-}
-
 void DesktopInteraction::OpenWithShell(QWidget*, const QString& path) {
     // On Windows this is the shell's "open" verb; elsewhere the desktop's opener for the
     // file's type. Both return at once, and a missing opener is nobody's business here.

@@ -33,8 +33,6 @@ class UserInteraction {
     virtual std::optional<QString> ChooseBatchSourceFile(QWidget* owner) = 0;
     // Hands a file to the desktop's opener for its type; neither waits nor reports.
     virtual void OpenWithShell(QWidget* owner, const QString& path) = 0;
-    // Hands an address (a web page, a "mailto:" link) to the desktop's opener.
-    virtual void OpenUrl(QWidget* owner, const QString& url) = 0;
     // Asks the shell to perform verb (empty: the file's default verb) on file, with
     // parameters and no working directory, on behalf of owner. Its outcome is ignored: the
     // shell shows its own message when it fails. Named apart from the Windows macro.
@@ -53,7 +51,6 @@ class DesktopInteraction : public UserInteraction {
     std::optional<QString> ChooseDirectory(QWidget* owner, const QString& title) override;
     std::optional<QString> ChooseBatchSourceFile(QWidget* owner) override;
     void OpenWithShell(QWidget* owner, const QString& path) override;
-    void OpenUrl(QWidget* owner, const QString& url) override;
     void ShellRequest(QWidget* owner, const QString& verb, const QString& file,
                       const QString& parameters, ShowCommand show) override;
     QString ProgramDirectory() const override;
