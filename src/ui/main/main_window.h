@@ -83,6 +83,8 @@ class TForm1 : public QMainWindow {
     void DoOpenMailFile();
     void DoRecoverMessages();
     void DoListMailSelectItem(int row);
+    // Reads the text of the message at row into RichEdit1_, under the busy cursor.
+    void ReadRowIntoRichEdit(int row);
     void OpenCatalogue();
     void OpenSingleFile(const std::string& path);
     QString TempEmlPath() const;

@@ -52,19 +52,10 @@ class ExtractRun {
 }  // namespace
 
 bool TForm1::ExportMessage(const std::string& targetPath, int row) {
-    const auto& message = *state_.MessageList.at(static_cast<std::size_t>(row));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        RichEdit1_.clear();
-        RichEdit1_ = ReadListedMessage(reader_, state_.CurrentMailFile, message.DataOffset,
-                                       state_.RecoveredMode);
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    ReadRowIntoRichEdit(row);
     if (!WriteMessageFile(targetPath, RichEdit1_)) return false;
-    KeepReceivedTime(targetPath, message.ReceivedTime);
+    KeepReceivedTime(targetPath,
+                     state_.MessageList.at(static_cast<std::size_t>(row))->ReceivedTime);
     return true;
 }
 

@@ -26,17 +26,19 @@ void TForm1::ListMailSelectItem(int row, bool selected) {
     RunCommand([this, first = rows.front()] { DoListMailSelectItem(first); });
 }
 
+void TForm1::ReadRowIntoRichEdit(int row) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    RichEdit1_.clear();
+    const Toe5_MessageInfo& message = *state_.MessageList.at(static_cast<std::size_t>(row));
+    RichEdit1_ = ReadListedMessage(reader_, state_.CurrentMailFile, message.DataOffset,
+                                   state_.RecoveredMode);
+}
+
 void TForm1::DoListMailSelectItem(int row) {
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct RestoreCursor {
-            ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
-        } restore;
-        RichEdit1_.clear();
-        const Toe5_MessageInfo& message = *state_.MessageList.at(static_cast<std::size_t>(row));
-        RichEdit1_ = ReadListedMessage(reader_, state_.CurrentMailFile, message.DataOffset,
-                                       state_.RecoveredMode);
-    }
+    ReadRowIntoRichEdit(row);
     // Unlike an export, a preview that cannot be written says so: the user would
     // otherwise view the previous message without knowing.
     const std::string path = PathText(TempEmlPath());
