@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "platform/read_only_file.h"
+#include "recovery/zero_runs.h"
 
 namespace dorvane {
 
@@ -19,14 +21,23 @@ namespace dorvane {
 // Nothing is mapped. The mail client may hold the file open for writing while we scan it;
 // if it shortens the file meanwhile, a read comes back short and the file simply ends
 // there for us, where a mapping would fault.
+//
+// Each page also lists the runs of zero bytes that the scan's searches stop at, so that
+// they skip from one to the next. On a large file two threads read and list the pages
+// after the one in use while the scan works on it: copying the bytes out of the system's
+// cache and finding the zero bytes in them cost more than the rest of the scan, and then
+// run beside it.
 class PagedFile {
   public:
-    static constexpr std::size_t kDefaultPageBytes = std::size_t{128} * 1024;
+    static constexpr std::size_t kDefaultPageBytes = std::size_t{256} * 1024;
     static constexpr std::size_t kPageCount = 8;
 
     // Reads at most the first `size` bytes of file.
     PagedFile(platform::ReadOnlyFile& file, std::int64_t size,
               std::size_t pageBytes = kDefaultPageBytes);
+    ~PagedFile();
+    PagedFile(const PagedFile&) = delete;
+    PagedFile& operator=(const PagedFile&) = delete;
 
     // Where the bytes end: the size given, or less once a read came back short. It only
     // ever decreases.
@@ -55,12 +66,27 @@ class PagedFile {
                static_cast<std::uint32_t>(bytes[3]) << 24;
     }
 
+    // The runs of zero bytes that matter to the scan (see ListZeroRuns) among those that
+    // start in [offset, To), in order, where To lies at most at the end of the page holding
+    // offset; offset should not lie inside a run that matters. Nothing outside [0, End()).
+    struct Runs {
+        const std::vector<ZeroRun>* List;
+        std::int64_t To;
+    };
+    Runs RunsFrom(std::int64_t offset);
+
   private:
+    class ReadAhead;
     struct Page {
         std::int64_t Index = -1;
-        std::size_t Length = 0;  // bytes read into it
+        std::size_t Length = 0;  // bytes of the page read into it
+        std::size_t Read = 0;    // bytes read into it, counting those after the page
         std::uint64_t LastUse = 0;
         std::vector<std::uint8_t> Bytes;
+        // Runs holds the runs that start in [ListedFrom, ListedTo).
+        std::int64_t ListedFrom = 0;
+        std::int64_t ListedTo = 0;
+        std::vector<ZeroRun> Runs;
     };
     Page& Load(std::int64_t index);
     std::span<const std::uint8_t> FromAnotherPage(std::int64_t offset);
@@ -71,10 +97,12 @@ class PagedFile {
     std::size_t pageBytes_;
     std::vector<Page> pages_;
     std::uint64_t uses_ = 0;
+    std::unique_ptr<ReadAhead> readAhead_;
     // The page used last, as the bytes it holds below End().
     std::int64_t recentStart_ = 0;
     const std::uint8_t* recentBytes_ = nullptr;
     std::size_t recentLength_ = 0;
+    Page* recentPage_ = nullptr;
 };
 
 }  // namespace dorvane

@@ -1,12 +1,14 @@
 #include "recovery/recovery_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string_view>
 
 #include "recovery/header_salvage.h"
 #include "recovery/paged_file.h"
+#include "recovery/zero_runs.h"
 #include "store/reader_slot.h"
 #include "store/store_paths.h"
 
@@ -18,14 +20,9 @@ namespace {
 // larger files.
 constexpr std::int64_t kPositionLimit = 0x7FFFFFFF;
 constexpr std::int64_t kLastWindowStart = 190;
-// Eighteen zero bytes hold fifteen zero words: the gap that ends a message's text.
-constexpr std::int64_t kZeroRunBytes = 18;
 // Bytes walked between two cancel tests of their own, where the searches step over many
 // offsets at once: a millisecond's work, so Cancel is honoured at once on any file.
 constexpr std::int64_t kCancelStride = 1 << 20;
-// Zero bytes come in clusters (a block header holds several short runs), so the next few
-// bytes are looked at directly before paying for a library call.
-constexpr std::size_t kNearBytes = 16;
 constexpr std::string_view kDate = "Date:";
 
 int DigitCount(std::int64_t value) {
@@ -84,7 +81,8 @@ class RecoveryScan {
                file_.Word(x) == static_cast<std::uint32_t>(x);
     }
     bool DateAt(std::int64_t x) { return file_.Matches(x, kDate); }
-    std::int64_t NextZero(std::int64_t from, std::int64_t to);
+    std::optional<ZeroRun> NextRun(std::int64_t& from, std::int64_t to);
+    ZeroRun RunAt(std::int64_t start, std::int64_t to);
     std::int64_t RunEnd(std::int64_t from, std::int64_t to);
     std::optional<std::int64_t> NextDate(std::int64_t p);
     std::optional<std::int64_t> FindStart(std::int64_t p, std::int64_t lowerBound);
@@ -128,22 +126,47 @@ class RecoveryScan {
     bool forwardFailed_ = false;
 };
 
-// The first offset in [from, to) whose byte is zero, or to.
-std::int64_t RecoveryScan::NextZero(std::int64_t from, std::int64_t to) {
-    while (from < to) {
+// The next run of zero bytes from `from` on that matters to the searches, with `from` moved
+// to its end; or nothing, with `from` moved on to `to`, or by at most kCancelStride bytes
+// so that the caller can test for a cancel. `from` never lies inside a run that matters.
+std::optional<ZeroRun> RecoveryScan::NextRun(std::int64_t& from, std::int64_t to) {
+    const std::int64_t stop = std::min(to, from + kCancelStride);
+    while (from < stop) {
         const auto bytes = file_.From(from);
-        if (bytes.empty()) return to;
-        const std::size_t length = Clip(bytes.size(), to - from);
-        const std::size_t near = std::min(length, kNearBytes);
-        for (std::size_t i = 0; i < near; ++i) {
-            if (bytes[i] == 0) return from + static_cast<std::int64_t>(i);
+        if (bytes.empty()) {
+            from = to;
+            return std::nullopt;
         }
-        if (const void* zero = std::memchr(bytes.data() + near, 0, length - near)) {
-            return from + (static_cast<const std::uint8_t*>(zero) - bytes.data());
+        const PagedFile::Runs listed = file_.RunsFrom(from);
+        const std::int64_t listedTo =
+            std::min({stop, from + static_cast<std::int64_t>(bytes.size()), listed.To});
+        const std::vector<ZeroRun>& runs = *listed.List;
+        const auto next =
+            std::lower_bound(runs.begin(), runs.end(), from,
+                             [](const ZeroRun& run, std::int64_t at) { return run.Start < at; });
+        if (next == runs.end() || next->Start >= listedTo) {
+            from = listedTo;
+            continue;
         }
-        from += static_cast<std::int64_t>(length);
+        ZeroRun run = *next;
+        // Judged again in the file where the page's bytes ran out, or where the file has
+        // been found to end since the page was listed.
+        if (!run.Complete || run.End > to || run.End + 4 > file_.End()) run = RunAt(run.Start, to);
+        from = run.End;
+        if (run.Matters()) return run;
     }
-    return to;
+    return std::nullopt;
+}
+
+// The run of zero bytes that starts at start, and the block starts that follow it.
+ZeroRun RecoveryScan::RunAt(std::int64_t start, std::int64_t to) {
+    ZeroRun run{start, RunEnd(start, to), 0, true};
+    // Inside a run the word is 0, which no offset above 0 equals: only the last three
+    // offsets of a run and the one after it can start a block.
+    for (std::int64_t x = std::max(start + 1, run.End - 3); x <= run.End; ++x) {
+        if (BlockStart(x)) run.BlockStarts |= 1u << (x - (run.End - 3));
+    }
+    return run;
 }
 
 // The first offset at or after from whose byte is not zero, or to; a run ends where the
@@ -198,24 +221,15 @@ std::optional<std::int64_t> RecoveryScan::FindStart(std::int64_t p, std::int64_t
     // This runs even when the bound ends the search at once, so that every byte below p
     // is indexed: the forward search relies on that to spare the index a second walk.
     while (indexedTo_ < p) {
-        const std::int64_t runStart = NextZero(indexedTo_, p);
-        if (runStart >= p) {
-            indexedTo_ = p;
-            break;
-        }
-        const std::int64_t runEnd = RunEnd(runStart, p);
-        // Inside a run the word is 0, which no offset above 0 equals: only the last three
-        // offsets of a run and the one after it can start a block.
-        for (std::int64_t x = std::max(runStart + 1, runEnd - 3); x <= runEnd; ++x) {
-            if (BlockStart(x)) {
+        const std::int64_t before = indexedTo_;
+        if (const std::optional<ZeroRun> run = NextRun(indexedTo_, p)) {
+            for (unsigned starts = run->BlockStarts; starts != 0; starts &= starts - 1) {
                 previousBlockStart_ = lastBlockStart_;
-                lastBlockStart_ = x;
+                lastBlockStart_ = run->End - 3 + std::countr_zero(starts);
             }
+            if (run->Long()) lastZeroRun_ = run->End - kZeroRunBytes;
         }
-        if (runEnd - runStart >= kZeroRunBytes) lastZeroRun_ = runEnd - kZeroRunBytes;
-        const std::int64_t walked = runEnd - indexedTo_;
-        indexedTo_ = runEnd;
-        if (CancelledAfterWalking(walked)) return std::nullopt;
+        if (CancelledAfterWalking(indexedTo_ - before)) return std::nullopt;
     }
     if (p - 1 < lowerBound) {
         // Offset p - 1 is examined even below the bound, and nothing else is.
@@ -248,23 +262,17 @@ std::optional<RecoveryScan::End> RecoveryScan::FindEnd(std::int64_t p) {
 
     std::int64_t from = p + 1;
     while (true) {
-        const std::int64_t runStart = NextZero(from, end);
+        const std::int64_t before = from;
+        const std::optional<ZeroRun> run = NextRun(from, end);
         std::optional<End> found;
-        if (runStart < end) {
-            const std::int64_t runEnd = RunEnd(runStart, end);
-            if (runEnd - runStart >= kZeroRunBytes) {
-                // Fifteen zero words end at runStart + 14; the text ends before the run.
-                found = End{runStart - 1, runStart + 14, runStart};
-            } else {
-                for (std::int64_t y = std::max(runStart + 1, runEnd - 3); y <= runEnd && !found;
-                     ++y) {
-                    if (BlockStart(y)) found = End{y, y, runStart};
-                }
-            }
-            if (CancelledAfterWalking(runEnd - from)) return std::nullopt;
-            from = runEnd;
+        if (run && run->Long()) {
+            // Fifteen zero words end at Start + 14; the text ends before the run.
+            found = End{run->Start - 1, run->Start + 14, run->Start};
+        } else if (run) {
+            found = End{run->FirstBlockStart(), run->FirstBlockStart(), run->Start};
         }
-        if (runStart >= end || (found && found->Y > giveUpAfter)) {
+        if (CancelledAfterWalking(from - before)) return std::nullopt;
+        if ((!run && from >= end) || (found && found->Y > giveUpAfter)) {
             reportUpTo(giveUpAfter + 1);
             forwardFailed_ = true;
             return std::nullopt;

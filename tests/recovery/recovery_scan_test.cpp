@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <span>
 #include <sstream>
 
 #include "../core/temp_dir.h"
@@ -12,6 +13,7 @@
 #include "largest_allocation.h"
 #include "literal_scan.h"
 #include "platform/platform_error.h"
+#include "recovery/paged_file.h"
 #include "recovery/recovery_scan.h"
 
 namespace dorvane {
@@ -51,7 +53,7 @@ class Recorder : public ScanObserver {
 
 // Besides the usual pages, pages of an odd few bytes, so that every word,
 // every "Date:" and every search meets the edge of a page somewhere.
-constexpr std::size_t kPageSizes[] = {128 * 1024, 5, 61};
+constexpr std::size_t kPageSizes[] = {std::size_t{128} * 1024, 5, 61};
 
 MessageList Scan(const std::vector<std::uint8_t>& bytes, ScanObserver& observer,
                  std::size_t pageBytes = kPageSizes[0]) {
@@ -72,11 +74,12 @@ MessageList Scan(const std::vector<std::uint8_t>& bytes) {
 // points unless more than one forward search failed (the fast scan remembers a failed
 // forward search instead of walking to the end of the file again).
 void ExpectSameAsLiteral(const std::vector<std::uint8_t>& bytes, const std::string& what,
-                         int cancelAfter = -1) {
+                         int cancelAfter = -1,
+                         std::span<const std::size_t> pageSizes = kPageSizes) {
     Recorder literal;
     literal.cancelAfter = cancelAfter;
     const testing::LiteralResult expected = testing::LiteralScan(bytes, literal);
-    for (const std::size_t pageBytes : kPageSizes) {
+    for (const std::size_t pageBytes : pageSizes) {
         const std::string where = what + ", pages of " + std::to_string(pageBytes);
         Recorder fast;
         fast.cancelAfter = cancelAfter;
@@ -289,6 +292,51 @@ TEST(RecoveryScan, FastScanMatchesTheLiteralRulesOnGeneratedAndRandomFiles) {
         ExpectSameAsLiteral(GeneratedFile(random), "generated round " + std::to_string(round));
     for (int round = 0; round < 100; ++round)
         ExpectSameAsLiteral(RandomFile(random), "random round " + std::to_string(round));
+
+    // More runs of zero bytes in a page than are listed at a time.
+    DbxWriter crowded(0x100);
+    std::string runs;
+    for (int i = 0; i < 5000; ++i) runs += std::string(18, '\0') + "x";
+    for (int m = 0; m < 3; ++m) {
+        crowded.AddBytes(runs);
+        crowded.AddText(Message("crowded " + std::to_string(m), 2000));
+    }
+    crowded.AddPadding(200);
+    ExpectSameAsLiteral(crowded.Bytes(), "crowded zero runs");
+}
+
+TEST(RecoveryScan, LargeFilesReadAheadMatchTheLiteralRules) {
+    // Files of several megabytes are read ahead, and their zero runs listed, on other
+    // threads: long messages, gaps of zero bytes across the edges of pages, damaged
+    // headers and flipped bytes must come out as the rules give them all the same.
+    std::mt19937 random(2024);
+    DbxWriter w(0x100);
+    for (int m = 0; w.Bytes().size() < (std::size_t{9} << 20); ++m) {
+        switch (random() % 5) {
+            case 0:
+                w.AddPadding(random() % 20);
+                break;
+            case 1:
+                w.AddBytes(std::string(random() % 40, 'Q'));
+                break;
+            case 2:
+                w.AddPadding(random() % 3000);
+                break;
+            default:
+                break;
+        }
+        std::string text = Message("m" + std::to_string(m), random() % 40000);
+        if (random() % 5 == 0) text.insert(random() % text.size(), "Date: 1 Feb 2003\r\n");
+        const std::int32_t first = w.AddText(text, random() % 3 == 0 ? 1 + random() % 512 : 512);
+        if (random() % 8 == 0) w.PutU32(first, random());
+    }
+    w.AddPadding(300);
+    for (int flips = 0; flips < 40; ++flips) {
+        w.Bytes()[random() % w.Bytes().size()] = static_cast<std::uint8_t>(random());
+    }
+    const std::size_t pageSizes[] = {PagedFile::kDefaultPageBytes, std::size_t{64} * 1024};
+    ExpectSameAsLiteral(w.Bytes(), "large file", -1, pageSizes);
+    ExpectSameAsLiteral(w.Bytes(), "large file cancelled", 150, pageSizes);
 }
 
 TEST(RecoveryScan, CancelStopsWhereTheLiteralRulesStop) {
