@@ -56,10 +56,37 @@ std::pair<MessageColumn, bool> SortOrder(const std::string& text) {
 
 void RunList(const ListOptions& options) {
     ReaderState reader;
+    std::ostream& out = std::cout;
+    const bool filtered =
+        !options.Sort.empty() || !options.Before.empty() || !options.After.empty() ||
+        HasAnyCriterion(TrimmedCriteria({options.From, options.To, options.Subject, {}, {}}));
+    if (!filtered) {
+        // Printed as the walk reaches each record: nothing is kept, so a folder of any size
+        // lists in little memory. The caption waits for the file to open, so that an error
+        // leaves nothing on standard output.
+        bool captioned = options.Json;
+        const auto caption = [&] {
+            if (captioned) return;
+            captioned = true;
+            IsCatalogueFile(options.File) ? WriteFolderTableCaption(out)
+                                          : WriteMessageTableCaption(out);
+        };
+        ForEachIndexRecord(
+            reader, options.File,
+            [&](const Toe5_FolderInfo& folder) {
+                caption();
+                options.Json ? WriteJsonLine(out, folder) : WriteTableRow(out, folder);
+            },
+            [&](const Toe5_MessageInfo& message) {
+                caption();
+                options.Json ? WriteJsonLine(out, message) : WriteTableRow(out, message);
+            });
+        caption();
+        return;
+    }
     FolderList folders;
     MessageList messages;
     ReadDbxIndex(reader, options.File, &folders, &messages);
-    std::ostream& out = std::cout;
     if (IsCatalogueFile(options.File)) {
         if (!options.Json) WriteFolderTableCaption(out);
         for (const auto& folder : folders) {

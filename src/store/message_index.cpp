@@ -1,4 +1,6 @@
 
+#include <functional>
+
 #include "platform/platform_error.h"
 #include "store/file_window.h"
 #include "store/offset_table.h"
@@ -31,12 +33,20 @@ struct NodeFrame {
     std::uint32_t EntryIndex;
 };
 
-// What one walk appends, with the records already read by offset: an index that names a
-// record from many entries appends it many times, and each time shares the same record.
+// What a walk does with the record offset of each entry that names one, in walk order.
+class EntrySink {
+  public:
+    virtual void Take(std::int32_t recordOffset) = 0;
+
+  protected:
+    ~EntrySink() = default;
+};
+
+// The walk over the index nodes, in the order of the rules.
 class IndexWalk {
   public:
-    IndexWalk(ReaderState& reader, FileWindow& file, FolderList* folders, MessageList* messages)
-        : reader_(reader), file_(file), folders_(folders), messages_(messages) {}
+    IndexWalk(ReaderState& reader, FileWindow& file, EntrySink& sink)
+        : reader_(reader), file_(file), sink_(sink) {}
 
     void Run(std::int32_t root);
 
@@ -44,20 +54,13 @@ class IndexWalk {
     // Reads the header of node, marks it visited and returns its frame; nothing when the
     // node is not there.
     std::optional<NodeFrame> Enter(std::int32_t node);
-    void ReadRecord(std::int32_t offset);
     bool ShouldWalk(std::int32_t node) const {
         return node > 0 && !reader_.VisitedNodes.contains(node);
     }
 
     ReaderState& reader_;
     FileWindow& file_;
-    FolderList* folders_;
-    MessageList* messages_;
-    // Records read so far, by offset: where the record was appended to the list, or
-    // kNotTaken.
-    OffsetTable recordIndex_;
-    RecordBlocks<Toe5_FolderInfo> folderBlocks_;
-    RecordBlocks<Toe5_MessageInfo> messageBlocks_;
+    EntrySink& sink_;
 };
 
 std::optional<NodeFrame> IndexWalk::Enter(std::int32_t node) {
@@ -105,7 +108,7 @@ void IndexWalk::Run(std::int32_t root) {
                 const auto entry = file_.Bytes(at, kEntrySize);
                 const std::int32_t record = LoadI32(entry.data());
                 const std::int32_t child = LoadI32(entry.data() + 4);
-                if (record > 0) ReadRecord(record);
+                if (record > 0) sink_.Take(record);
                 if (ShouldWalk(child)) descend = child;
                 break;
             }
@@ -137,18 +140,69 @@ void AppendRecord(OffsetTable& index, std::int32_t offset, Reader read,
     if (record) list.push_back(std::move(record));
 }
 
-void IndexWalk::ReadRecord(std::int32_t offset) {
-    if (folders_ != nullptr) {
+// Appends to the list, with the records already read by offset: an index that names a
+// record from many entries appends it many times, and each time shares the same record.
+template <typename Record>
+class ListSink final : public EntrySink {
+  public:
+    ListSink(FileWindow& file, std::vector<std::shared_ptr<const Record>>& list)
+        : file_(file), list_(list) {}
+
+    void Take(std::int32_t offset) override {
         AppendRecord(
-            recordIndex_, offset,
-            [this](std::int32_t at) { return ReadFolderRecord(file_, at, folderBlocks_); },
-            *folders_);
-    } else {
-        AppendRecord(
-            recordIndex_, offset,
-            [this](std::int32_t at) { return ReadMessageRecord(file_, at, messageBlocks_); },
-            *messages_);
+            index_, offset, [this](std::int32_t at) { return ReadRecord(file_, at, blocks_); },
+            list_);
     }
+
+  private:
+    FileWindow& file_;
+    std::vector<std::shared_ptr<const Record>>& list_;
+    // Records read so far, by offset: where the record was appended to the list, or
+    // kNotTaken.
+    OffsetTable index_;
+    RecordBlocks<Record> blocks_;
+};
+
+// Hands each record on as the walk reaches it and keeps none: a record named again is read
+// again, which gives the same record.
+template <typename Record>
+class StreamSink final : public EntrySink {
+  public:
+    StreamSink(FileWindow& file, const std::function<void(const Record&)>& take)
+        : file_(file), take_(take) {}
+
+    void Take(std::int32_t offset) override {
+        if (const auto record = ReadRecord(file_, offset, blocks_)) take_(*record);
+    }
+
+  private:
+    FileWindow& file_;
+    const std::function<void(const Record&)>& take_;
+    RecordBlocks<Record> blocks_;
+};
+
+// Opens path into the reader's slot and walks its index, if the ItemCount gate lets it,
+// with the sink that makeSink gives for the file.
+template <typename MakeSink>
+void WalkIndex(ReaderState& reader, const std::string& path, bool catalogue, MakeSink makeSink) {
+    OpenFileSlot slot(reader, path, platform::ShareMode::ReadWrite);
+    ReadItemCount(reader);
+    if (reader.FileHeader.ItemCount == 0) return;
+
+    FileWindow file(slot.File(), FileWindow::Access::Mapped, reader.ReadBuffer);
+    const auto rootField = file.Bytes(catalogue ? kCatalogueRootOffset : kMessageRootOffset, 4);
+    const std::int32_t root = rootField.size() == 4 ? LoadI32(rootField.data()) : 0;
+
+    reader.VisitedNodes.clear();
+    auto sink = makeSink(file);
+    IndexWalk walk(reader, file, sink);
+    try {
+        walk.Run(root);
+    } catch (...) {
+        reader.VisitedNodes.clear();
+        throw;
+    }
+    reader.VisitedNodes.clear();
 }
 
 }  // namespace
@@ -167,26 +221,29 @@ void ReadItemCount(ReaderState& reader) {
 
 void ReadDbxIndex(ReaderState& reader, const std::string& path, FolderList* folders,
                   MessageList* messages) {
-    const bool catalogue = IsCatalogueFile(path);
-    if ((catalogue && folders == nullptr) || (!catalogue && messages == nullptr)) return;
-
-    OpenFileSlot slot(reader, path, platform::ShareMode::ReadWrite);
-    ReadItemCount(reader);
-    if (reader.FileHeader.ItemCount == 0) return;
-
-    FileWindow file(slot.File(), FileWindow::Access::Mapped, reader.ReadBuffer);
-    const auto rootField = file.Bytes(catalogue ? kCatalogueRootOffset : kMessageRootOffset, 4);
-    const std::int32_t root = rootField.size() == 4 ? LoadI32(rootField.data()) : 0;
-
-    reader.VisitedNodes.clear();
-    IndexWalk walk(reader, file, catalogue ? folders : nullptr, catalogue ? nullptr : messages);
-    try {
-        walk.Run(root);
-    } catch (...) {
-        reader.VisitedNodes.clear();
-        throw;
+    if (IsCatalogueFile(path)) {
+        if (folders == nullptr) return;
+        WalkIndex(reader, path, true,
+                  [&](FileWindow& file) { return ListSink<Toe5_FolderInfo>(file, *folders); });
+    } else {
+        if (messages == nullptr) return;
+        WalkIndex(reader, path, false,
+                  [&](FileWindow& file) { return ListSink<Toe5_MessageInfo>(file, *messages); });
     }
-    reader.VisitedNodes.clear();
+}
+
+void ForEachIndexRecord(ReaderState& reader, const std::string& path,
+                        const std::function<void(const Toe5_FolderInfo&)>& folder,
+                        const std::function<void(const Toe5_MessageInfo&)>& message) {
+    if (IsCatalogueFile(path)) {
+        if (!folder) return;
+        WalkIndex(reader, path, true,
+                  [&](FileWindow& file) { return StreamSink<Toe5_FolderInfo>(file, folder); });
+    } else {
+        if (!message) return;
+        WalkIndex(reader, path, false,
+                  [&](FileWindow& file) { return StreamSink<Toe5_MessageInfo>(file, message); });
+    }
 }
 
 }  // namespace dorvane

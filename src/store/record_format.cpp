@@ -52,23 +52,28 @@ void AppendCell(std::string& out, const std::string& text) {
 void AppendJsonString(std::string& out, const std::string& text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    // Bytes that stand for themselves are copied a stretch at a time.
+    const char* plain = text.data();
+    const char* const end = plain + text.size();
+    for (const char* at = plain; at != end; ++at) {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\') continue;
+        out.append(plain, at);
+        plain = at + 1;
         if (byte == '"' || byte == '\\') {
             out += '\\';
-            out += c;
+            out += *at;
         } else if (byte < 0x20) {
             out += "\\u00";
             out += kHex[byte >> 4];
             out += kHex[byte & 15];
-        } else if (byte < 0x80) {
-            out += c;
         } else {
             // U+0080..U+00FF in UTF-8.
             out += static_cast<char>(0xC0 | (byte >> 6));
             out += static_cast<char>(0x80 | (byte & 0x3F));
         }
     }
+    out.append(plain, end);
     out += '"';
 }
 

@@ -42,4 +42,14 @@ std::shared_ptr<const Toe5_MessageInfo> ReadMessageRecord(FileWindow& file, std:
 std::shared_ptr<const Toe5_FolderInfo> ReadFolderRecord(FileWindow& file, std::int32_t offset,
                                                         RecordBlocks<Toe5_FolderInfo>& blocks);
 
+// The reader for the kind of record the blocks hold.
+inline std::shared_ptr<const Toe5_MessageInfo> ReadRecord(FileWindow& file, std::int32_t offset,
+                                                          RecordBlocks<Toe5_MessageInfo>& blocks) {
+    return ReadMessageRecord(file, offset, blocks);
+}
+inline std::shared_ptr<const Toe5_FolderInfo> ReadRecord(FileWindow& file, std::int32_t offset,
+                                                         RecordBlocks<Toe5_FolderInfo>& blocks) {
+    return ReadFolderRecord(file, offset, blocks);
+}
+
 }  // namespace dorvane

@@ -4,6 +4,7 @@
 // operations that read them. Everything here only ever reads the mail files.
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -97,6 +98,14 @@ bool IsCatalogueFile(const std::string& path);
 // file is opened. Throws platform::PlatformError("Cannot open file <path>").
 void ReadDbxIndex(ReaderState& reader, const std::string& path, FolderList* folders,
                   MessageList* messages);
+
+// Walks the index as ReadDbxIndex does, but hands each record to folder or message the
+// moment the walk reaches it and keeps none: the same records in the same order, one call
+// for each record ReadDbxIndex would append. Lists a large file without holding it in
+// memory. Records are only valid during the call.
+void ForEachIndexRecord(ReaderState& reader, const std::string& path,
+                        const std::function<void(const Toe5_FolderInfo&)>& folder,
+                        const std::function<void(const Toe5_MessageInfo&)>& message);
 
 // Reads the signed 32-bit value at 0xC4 of the file in the slot into FileHeader.ItemCount;
 // does nothing when the slot is empty.

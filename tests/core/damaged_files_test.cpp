@@ -45,6 +45,13 @@ std::vector<std::string> ListSubjects(const std::string& path) {
     ReaderState reader;
     MessageList messages;
     ReadDbxIndex(reader, path, nullptr, &messages);
+    // Walked record by record, the index gives the same records.
+    std::vector<Toe5_MessageInfo> streamed;
+    ForEachIndexRecord(reader, path, nullptr,
+                       [&](const Toe5_MessageInfo& m) { streamed.push_back(m); });
+    EXPECT_EQ(streamed.size(), messages.size());
+    for (std::size_t i = 0; i < std::min(streamed.size(), messages.size()); ++i)
+        EXPECT_EQ(streamed[i], *messages[i]) << i;
     std::vector<std::string> subjects;
     for (const auto& message : messages) {
         subjects.push_back(message->Subject);

@@ -16,15 +16,33 @@ using fixture::Property;
 
 class IndexReaderTest : public ::testing::Test {
   protected:
+    // Every case also walks the index record by record, which must give the same records
+    // in the same order.
     MessageList ReadMessages(const DbxWriter& w, const std::string& name = "Inbox.dbx") {
+        const std::string path = dir_.Write(name, w.Bytes());
         MessageList messages;
-        ReadDbxIndex(reader_, dir_.Write(name, w.Bytes()), nullptr, &messages);
+        ReadDbxIndex(reader_, path, nullptr, &messages);
+        std::vector<Toe5_MessageInfo> streamed;
+        ForEachIndexRecord(reader_, path, nullptr,
+                           [&](const Toe5_MessageInfo& m) { streamed.push_back(m); });
+        ExpectSameRecords(streamed, messages);
         return messages;
     }
     FolderList ReadFolders(const DbxWriter& w) {
+        const std::string path = dir_.Write("folders.dbx", w.Bytes());
         FolderList folders;
-        ReadDbxIndex(reader_, dir_.Write("folders.dbx", w.Bytes()), &folders, nullptr);
+        ReadDbxIndex(reader_, path, &folders, nullptr);
+        std::vector<Toe5_FolderInfo> streamed;
+        ForEachIndexRecord(
+            reader_, path, [&](const Toe5_FolderInfo& f) { streamed.push_back(f); }, nullptr);
+        ExpectSameRecords(streamed, folders);
         return folders;
+    }
+    template <typename Record>
+    static void ExpectSameRecords(const std::vector<Record>& streamed,
+                                  const std::vector<std::shared_ptr<const Record>>& listed) {
+        ASSERT_EQ(streamed.size(), listed.size());
+        for (std::size_t i = 0; i < listed.size(); ++i) EXPECT_EQ(streamed[i], *listed[i]) << i;
     }
     // A message record whose only property is a subject naming it.
     static std::int32_t Named(DbxWriter& w, const std::string& name) {
