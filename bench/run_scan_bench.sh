@@ -26,7 +26,7 @@ best() {
     echo "$best"
 }
 echo "file: $(stat -c %s "$file") bytes"
-# Reading every byte once through 128 KB buffers, as grep and the scan both must.
+# Reading every byte once, as grep and the scan both must.
 echo "dd bs=128k (read only):        $(best dd if="$file" of=/dev/null bs=128k status=none) ms"
 echo "grep -c -a -F Date: FILE:      $(best grep -c -a -F "Date:" "$file") ms"
 echo "dorvane-cli recover FILE:      $(best "$build/src/cli/dorvane-cli" recover "$file" 2>/dev/null) ms (includes writing the table)"

@@ -49,11 +49,11 @@ std::int64_t ListRuns(std::span<const std::uint8_t> read, std::int64_t start, st
 }
 }  // namespace
 
-// Reads and lists the pages that follow the last one taken, on a thread of its own. The
+// Reads and lists the pages that follow the last one taken, on threads of its own. The
 // pages ahead form a window [first_, first_ + kReadAheadPages); page i goes into slot i
 // modulo the window's size. Taking a page from the window moves the window past it; asking
-// for a page beyond it moves the window after that page. The thread only works on a slot
-// that is not complete, and the scan only takes a slot that is, each under the lock.
+// for a page beyond it moves the window after that page. A reader claims a slot under the
+// lock and works on it alone; the scan only takes a slot once it is complete.
 class PagedFile::ReadAhead {
   public:
     ReadAhead(const platform::ReadOnlyFile& file, std::int64_t end, std::size_t pageBytes)

@@ -124,6 +124,10 @@ class RecoveryScan {
 
     // Once a forward search fails, every later one fails too: it looks at fewer offsets.
     bool forwardFailed_ = false;
+
+    // No run that matters starts in [quietFrom_, quietTo_).
+    std::int64_t quietFrom_ = 0;
+    std::int64_t quietTo_ = 0;
 };
 
 // The next run of zero bytes from `from` on that matters to the searches, with `from` moved
@@ -132,6 +136,12 @@ class RecoveryScan {
 std::optional<ZeroRun> RecoveryScan::NextRun(std::int64_t& from, std::int64_t to) {
     const std::int64_t stop = std::min(to, from + kCancelStride);
     while (from < stop) {
+        // A hostile file makes a candidate of every few bytes, each searching a few bytes
+        // further: the stretch already known to hold no run is passed without a lookup.
+        if (from >= quietFrom_ && from < quietTo_) {
+            from = std::min(stop, quietTo_);
+            continue;
+        }
         const auto bytes = file_.From(from);
         if (bytes.empty()) {
             from = to;
@@ -139,13 +149,15 @@ std::optional<ZeroRun> RecoveryScan::NextRun(std::int64_t& from, std::int64_t to
         }
         const PagedFile::Runs listed = file_.RunsFrom(from);
         const std::int64_t listedTo =
-            std::min({stop, from + static_cast<std::int64_t>(bytes.size()), listed.To});
+            std::min(from + static_cast<std::int64_t>(bytes.size()), listed.To);
         const std::vector<ZeroRun>& runs = *listed.List;
         const auto next =
             std::lower_bound(runs.begin(), runs.end(), from,
                              [](const ZeroRun& run, std::int64_t at) { return run.Start < at; });
-        if (next == runs.end() || next->Start >= listedTo) {
-            from = listedTo;
+        quietFrom_ = from;
+        quietTo_ = next == runs.end() ? listedTo : std::min(listedTo, next->Start);
+        if (quietTo_ > from) {
+            from = std::min(stop, quietTo_);
             continue;
         }
         ZeroRun run = *next;
