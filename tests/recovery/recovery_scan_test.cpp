@@ -426,9 +426,10 @@ TEST(RecoveryScan, MissingFileIsAnErrorBeforeAnyProgress) {
 }
 
 // Linear work takes some hundredths of a second for 20 MB in an optimised build; checked
-// builds run several times slower.
+// builds run ten times slower or more, and share the machine with other tests. Quadratic
+// work would take hours either way.
 #ifdef DORVANE_UNOPTIMIZED_BUILD
-constexpr double kSecondsAllowed = 5.0;
+constexpr double kSecondsAllowed = 15.0;
 #else
 constexpr double kSecondsAllowed = 1.0;
 #endif
