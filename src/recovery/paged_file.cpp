@@ -240,7 +240,8 @@ PagedFile::Page& PagedFile::Load(std::int64_t index) {
 
 PagedFile::Runs PagedFile::RunsFrom(std::int64_t offset) {
     static const std::vector<ZeroRun> none;
-    if (From(offset).empty()) return {&none, offset};
+    const auto bytes = From(offset);
+    if (bytes.empty()) return {&none, offset};
     Page& page = *recentPage_;
     if (offset < page.ListedFrom || offset >= page.ListedTo) {
         const std::int64_t start = page.Index * static_cast<std::int64_t>(pageBytes_);
@@ -249,7 +250,8 @@ PagedFile::Runs PagedFile::RunsFrom(std::int64_t offset) {
         page.ListedTo =
             ListRuns(std::span(page.Bytes.data(), page.Read), start, offset, pageBytes_, page.Runs);
     }
-    return {&page.Runs, page.ListedTo};
+    // The page may hold bytes past an end found since it was read.
+    return {&page.Runs, std::min(page.ListedTo, offset + static_cast<std::int64_t>(bytes.size()))};
 }
 
 std::span<const std::uint8_t> PagedFile::FromAnotherPage(std::int64_t offset) {

@@ -67,8 +67,9 @@ class PagedFile {
     }
 
     // The runs of zero bytes that matter to the scan (see ListZeroRuns) among those that
-    // start in [offset, To), in order, where To lies at most at the end of the page holding
-    // offset; offset should not lie inside a run that matters. Nothing outside [0, End()).
+    // start in [offset, To), in order, where To lies at most at the end of the bytes of the
+    // page holding offset; offset should not lie inside a run that matters. Outside
+    // [0, End()), none and To = offset.
     struct Runs {
         const std::vector<ZeroRun>* List;
         std::int64_t To;

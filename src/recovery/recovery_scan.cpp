@@ -142,14 +142,13 @@ std::optional<ZeroRun> RecoveryScan::NextRun(std::int64_t& from, std::int64_t to
             from = std::min(stop, quietTo_);
             continue;
         }
-        const auto bytes = file_.From(from);
-        if (bytes.empty()) {
+        const PagedFile::Runs listed = file_.RunsFrom(from);
+        if (listed.To <= from) {
+            // Past the end of the file's bytes.
             from = to;
             return std::nullopt;
         }
-        const PagedFile::Runs listed = file_.RunsFrom(from);
-        const std::int64_t listedTo =
-            std::min(from + static_cast<std::int64_t>(bytes.size()), listed.To);
+        const std::int64_t listedTo = listed.To;
         const std::vector<ZeroRun>& runs = *listed.List;
         const auto next =
             std::lower_bound(runs.begin(), runs.end(), from,

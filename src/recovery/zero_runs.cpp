@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "store/file_window.h"
+
 namespace dorvane {
 
 namespace {
@@ -17,11 +19,6 @@ std::uint64_t LoadWord64(const std::uint8_t* at) {
     std::uint64_t word = 0;
     for (int i = 7; i >= 0; --i) word = word << 8 | at[i];
     return word;
-}
-
-std::uint32_t LoadWord32(const std::uint8_t* at) {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
 // Bit i set where byte i of the little-endian word is zero.
@@ -89,7 +86,7 @@ std::size_t ListZeroRuns(std::span<const std::uint8_t> bytes, std::int64_t first
                 if (!fileEndsThere) run.Complete = false;
                 break;
             }
-            if (at >= 1 && LoadWord32(bytes.data() + x) == static_cast<std::uint32_t>(at)) {
+            if (at >= 1 && LoadU32(bytes.data() + x) == static_cast<std::uint32_t>(at)) {
                 run.BlockStarts |= 1u << (x + 3 - end);
             }
         }
