@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <random>
+
 #include "dbx_writer.h"
 #include "mail_store_builder.h"
 #include "platform/platform_error.h"
+#include "store/offset_table.h"
 #include "store/store_paths.h"
 #include "store/uoexpress.h"
 #include "temp_dir.h"
@@ -280,6 +286,50 @@ TEST(DemoStore, ListsItsFoldersAndMessages) {
         } else {
             EXPECT_FALSE(messages.empty()) << folder->FileName;
         }
+    }
+}
+
+// The walk's table of records read so far, fed in the orders a file can name its records:
+// it must answer as a map does, also across the point where it gives up on rising order.
+TEST(OffsetTable, AnswersAsAMapWhateverTheOrder) {
+    constexpr int kCount = 20000;
+    std::vector<std::int32_t> rising(kCount);
+    std::iota(rising.begin(), rising.end(), 1);
+    std::mt19937 random(7);
+    auto shuffled = rising;
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    // Mostly rising, with every nth offset moved far back (n = 5 makes enough of them to
+    // give up on the order; n = 50 does not).
+    const auto sprinkled = [&](int n) {
+        std::vector<std::int32_t> order;
+        for (const std::int32_t offset : rising) order.push_back(offset % n ? offset * 2 : offset);
+        return order;
+    };
+    auto falling = rising;
+    std::reverse(falling.begin(), falling.end());
+    const std::vector<std::vector<std::int32_t>> orders = {rising, falling, shuffled, sprinkled(5),
+                                                           sprinkled(50)};
+    for (std::size_t o = 0; o < orders.size(); ++o) {
+        SCOPED_TRACE(o);
+        OffsetTable table;
+        std::map<std::int32_t, std::uint32_t> expected;
+        // Each offset twice: the second time it must be found with its first value.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const std::int32_t offset : orders[o]) {
+                const auto known = expected.find(offset);
+                const auto found = table.Find(offset);
+                if (known == expected.end()) {
+                    ASSERT_FALSE(found) << offset;
+                    const auto value = static_cast<std::uint32_t>(expected.size());
+                    table.Insert(offset, value);
+                    expected.emplace(offset, value);
+                } else {
+                    ASSERT_EQ(found, known->second) << offset;
+                }
+            }
+        }
+        EXPECT_FALSE(table.Find(0));
+        EXPECT_FALSE(table.Find(3 * kCount + 1));
     }
 }
 
