@@ -12,7 +12,7 @@ namespace {
 int Run(int argc, char** argv) {
     // Dates follow the user's LC_TIME, as in the window; nothing else depends on the locale.
     std::setlocale(LC_TIME, "");
-    dorvane::cli::PrepareBinaryOutput();
+    const dorvane::cli::BinaryOutput output;
 
     CLI::App app{"Reads Outlook Express 5 mail stores.", "dorvane-cli"};
     app.require_subcommand(1);
