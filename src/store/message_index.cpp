@@ -164,7 +164,8 @@ class ListSink final : public EntrySink {
 };
 
 // Hands each record on as the walk reaches it and keeps none: a record named again is read
-// again, which gives the same record.
+// again, which gives the same record. One record is filled again for each, so its texts
+// are allocated once rather than once per record.
 template <typename Record>
 class StreamSink final : public EntrySink {
   public:
@@ -172,13 +173,13 @@ class StreamSink final : public EntrySink {
         : file_(file), take_(take) {}
 
     void Take(std::int32_t offset) override {
-        if (const auto record = ReadRecord(file_, offset, blocks_)) take_(*record);
+        if (ReadRecord(file_, offset, current_)) take_(current_);
     }
 
   private:
     FileWindow& file_;
     const std::function<void(const Record&)>& take_;
-    RecordBlocks<Record> blocks_;
+    Record current_;
 };
 
 // Opens path into the reader's slot and walks its index, if the ItemCount gate lets it,

@@ -31,13 +31,14 @@ PropertyRecord::PropertyRecord(FileWindow& file, std::int32_t offset, bool zeroM
     valid_ = true;
 }
 
-std::string PropertyRecord::Text(std::uint32_t at) const {
-    if (at >= data_.size()) return {};
+void PropertyRecord::Text(std::uint32_t at, std::string& into) const {
+    into.clear();
+    if (at >= data_.size()) return;
     const auto* start = data_.data() + at;
     const auto* end = static_cast<const std::uint8_t*>(std::memchr(start, 0, data_.size() - at));
     // A text must end inside the data area; one that runs off its end is not taken.
-    if (end == nullptr) return {};
-    return std::string(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start));
+    if (end == nullptr) return;
+    into.assign(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start));
 }
 
 std::uint32_t PropertyRecord::U32(std::uint32_t at) const {

@@ -25,8 +25,9 @@ class PropertyRecord {
     std::uint32_t Number(std::size_t i) const { return LoadU32(&table_[i * 4]) >> 8; }
 
     // Values in the data area at the given offset. A value that does not fit in the data
-    // area gives empty text or 0.
-    std::string Text(std::uint32_t at) const;
+    // area gives empty text or 0. A text is assigned into a string the caller has, which
+    // keeps its room when it is filled again.
+    void Text(std::uint32_t at, std::string& into) const;
     std::uint32_t U32(std::uint32_t at) const;
     std::uint32_t U24(std::uint32_t at) const;
     std::uint64_t U64(std::uint32_t at) const;

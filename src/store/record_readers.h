@@ -42,6 +42,12 @@ std::shared_ptr<const Toe5_MessageInfo> ReadMessageRecord(FileWindow& file, std:
 std::shared_ptr<const Toe5_FolderInfo> ReadFolderRecord(FileWindow& file, std::int32_t offset,
                                                         RecordBlocks<Toe5_FolderInfo>& blocks);
 
+// The same readers for a walk that keeps no record: they fill the one given and say
+// whether the record is taken. Its texts keep their room, so filling one record again and
+// again allocates next to nothing.
+bool ReadMessageRecord(FileWindow& file, std::int32_t offset, Toe5_MessageInfo& message);
+bool ReadFolderRecord(FileWindow& file, std::int32_t offset, Toe5_FolderInfo& folder);
+
 // The reader for the kind of record the blocks hold.
 inline std::shared_ptr<const Toe5_MessageInfo> ReadRecord(FileWindow& file, std::int32_t offset,
                                                           RecordBlocks<Toe5_MessageInfo>& blocks) {
@@ -50,6 +56,12 @@ inline std::shared_ptr<const Toe5_MessageInfo> ReadRecord(FileWindow& file, std:
 inline std::shared_ptr<const Toe5_FolderInfo> ReadRecord(FileWindow& file, std::int32_t offset,
                                                          RecordBlocks<Toe5_FolderInfo>& blocks) {
     return ReadFolderRecord(file, offset, blocks);
+}
+inline bool ReadRecord(FileWindow& file, std::int32_t offset, Toe5_MessageInfo& message) {
+    return ReadMessageRecord(file, offset, message);
+}
+inline bool ReadRecord(FileWindow& file, std::int32_t offset, Toe5_FolderInfo& folder) {
+    return ReadFolderRecord(file, offset, folder);
 }
 
 }  // namespace dorvane

@@ -77,11 +77,14 @@ TEST_F(IndexReaderTest, DecodesEveryMessagePropertyInTableOrder) {
         Property::Value(0x11, 999),                                  // not the size
         Property::Value(0x91, 4242), Property::Value(0x84, 0x5000),  // later than 0x04: wins
     });
-    w.SetMessageRoot(w.AddNode({{record, 0}}));
-    w.SetItemCount(1);
+    // A record with none of them after it: nothing of the first may stay in it.
+    const std::int32_t bare = w.AddRecord({Property::Value(0x70, 0)});
+    w.SetMessageRoot(w.AddNode({{record, 0}, {bare, 0}}));
+    w.SetItemCount(2);
 
     const MessageList messages = ReadMessages(w);
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(*messages[1], Toe5_MessageInfo{.RecordOffset = bare});
     Toe5_MessageInfo expected;
     expected.Value80 = 0x123;
     expected.Value01 = 0x030201;
