@@ -11,30 +11,96 @@ constexpr std::size_t kFirstReadSize = std::size_t{16} * 528;
 constexpr std::size_t kLargestReadSize = std::size_t{256} * 1024;
 // How many mapped reads to allow before handing the touched pages back to the system.
 constexpr std::uint32_t kAccessesBetweenReleases = 8192;
+
+// The walk's stretches: a jump reads a little; each read that carries on from a stretch
+// reads twice as much as the one before, up to a megabyte.
+constexpr std::size_t kFirstStretch = std::size_t{16} * 1024;
+constexpr std::size_t kLargestStretch = std::size_t{1} << 20;
+// The cost model, in bytes copied: a read costs as much as copying 16 KB besides its bytes,
+// and mapping costs about as much as copying 4 KB per request (a record takes three,
+// and mapping a page costs about as much as copying three). Judged once copies have cost
+// a few megabytes, so that a small file is always copied.
+constexpr std::uint64_t kReadCost = 16 * 1024;
+constexpr std::uint64_t kMappedCostPerRequest = 4 * 1024;
+constexpr std::uint64_t kCostBeforeJudging = std::uint64_t{4} << 20;
 }  // namespace
 
 FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
                        std::vector<std::uint8_t>& scratch)
     : file_(file), buffer_(scratch) {
-    if (access == Access::Mapped) {
+    if (access == Access::Walked) {
         mapped_ = file_.Map();
         useMapping_ = !mapped_.empty();
         if (useMapping_) size_ = mapped_.size();
+        copying_ = useMapping_;
     }
 }
 
 std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t length) {
     if (offset < 0) return {};
+    if (!useMapping_) return BufferedBytes(offset, length);
     const auto start = static_cast<std::uint64_t>(offset);
-    if (useMapping_) {
-        if (start >= size_) return {};
-        length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
-        if (++mappedAccesses_ == kAccessesBetweenReleases) {
-            mappedAccesses_ = 0;
-            file_.ReleaseMappedPages();
-        }
-        return mapped_.subspan(static_cast<std::size_t>(start), length);
+    if (start >= size_) return {};
+    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
+    if (copying_ && length <= kLargestStretch) {
+        const auto copied = CopiedBytes(start, length);
+        if (copying_) return copied;
     }
+    return MappedBytes(start, length);
+}
+
+std::span<const std::uint8_t> FileWindow::MappedBytes(std::uint64_t start, std::size_t length) {
+    if (++mappedAccesses_ == kAccessesBetweenReleases) {
+        mappedAccesses_ = 0;
+        file_.ReleaseMappedPages();
+    }
+    return mapped_.subspan(static_cast<std::size_t>(start), length);
+}
+
+std::span<const std::uint8_t> FileWindow::CopiedBytes(std::uint64_t start, std::size_t length) {
+    ++requests_;
+    for (Stretch& stretch : stretches_) {
+        if (stretch.ReadSize != 0 && start >= stretch.Offset &&
+            start - stretch.Offset + length <= stretch.Length) {
+            stretch.LastUse = ++uses_;
+            return {stretch.Bytes.data() + (start - stretch.Offset), length};
+        }
+    }
+    // A read that carries on where a stretch ends (or a little past it) reuses that
+    // stretch and reads more; any other is a jump, into the stretch used longest ago.
+    Stretch* into = nullptr;
+    std::size_t readSize = kFirstStretch;
+    for (Stretch& stretch : stretches_) {
+        if (stretch.ReadSize != 0 && start >= stretch.Offset &&
+            start - stretch.Offset <= stretch.Length + stretch.ReadSize) {
+            into = &stretch;
+            readSize = std::min(stretch.ReadSize * 2, kLargestStretch);
+            break;
+        }
+    }
+    if (into == nullptr) {
+        into = &*std::min_element(
+            stretches_.begin(), stretches_.end(),
+            [](const Stretch& a, const Stretch& b) { return a.LastUse < b.LastUse; });
+    }
+    const auto want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::max(length, readSize), size_ - start));
+    copyCost_ += want + kReadCost;
+    if (copyCost_ >= kCostBeforeJudging && copyCost_ > kMappedCostPerRequest * requests_) {
+        copying_ = false;
+        stretches_ = {};
+        return {};
+    }
+    if (into->Bytes.size() < want) into->Bytes.resize(want);
+    into->Length = file_.ReadAt(start, std::span(into->Bytes.data(), want));
+    into->Offset = start;
+    into->ReadSize = readSize;
+    into->LastUse = ++uses_;
+    return {into->Bytes.data(), std::min(length, into->Length)};
+}
+
+std::span<const std::uint8_t> FileWindow::BufferedBytes(std::int64_t offset, std::size_t length) {
+    const auto start = static_cast<std::uint64_t>(offset);
     // A read ends where the file does, so a small request needs no size; a large one is
     // clipped first, so that no length taken from the file can size the buffer beyond it.
     if (length > kFirstReadSize) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -13,12 +14,20 @@ namespace dorvane {
 // file goes through here: a request is clipped to the file, so a caller can never see a
 // byte the file does not hold.
 //
-// Two ways of reaching the bytes: the index walk jumps all over the file and maps it; the
-// text readers follow a short chain of blocks and read through one buffer, which costs
-// far less than mapping a large file for a few kilobytes.
+// Two ways of reaching the bytes:
+// - Buffered: the text readers follow a short chain of blocks and read through one buffer,
+//   which costs far less than mapping a large file for a few kilobytes.
+// - Walked: the index walk goes through the file record after record, mostly forward, with
+//   jumps to the index nodes. While the records lie close together, copying long
+//   stretches of the file into a few buffers costs about a third of what mapping does
+//   (every page mapped is a change to the page tables, which on a virtual machine costs
+//   more than copying the page). The window weighs what its copies cost against what
+//   mapping would, and once the reads are too scattered or too sparse for copies to pay,
+//   it reads in place for the rest of the walk, as it always does for a request too long
+//   for a stretch.
 class FileWindow {
   public:
-    enum class Access { Mapped, Buffered };
+    enum class Access { Buffered, Walked };
 
     // scratch: where buffered reads land; the caller may keep it between files to save
     // allocating it for every message.
@@ -28,13 +37,29 @@ class FileWindow {
 
     // The file's size; a buffered window asks for it only here, as most reads never need it.
     std::uint64_t Size() const { return useMapping_ ? size_ : file_.SizeAtOpen(); }
-    bool IsMapped() const { return useMapping_; }
+    // Whether a walked window still copies stretches, or has turned to reading in place.
+    bool Copying() const { return copying_; }
 
     // The bytes at [offset, offset + length), clipped to the file: shorter (or empty) where
     // the file ends. The span stays valid until the next call.
     std::span<const std::uint8_t> Bytes(std::int64_t offset, std::size_t length);
 
   private:
+    // A stretch of the file copied into memory, for the walk.
+    struct Stretch {
+        std::vector<std::uint8_t> Bytes;
+        std::uint64_t Offset = 0;
+        std::size_t Length = 0;
+        std::size_t ReadSize = 0;  // what was asked for; 0 while the stretch holds nothing
+        std::uint64_t LastUse = 0;
+    };
+
+    std::span<const std::uint8_t> MappedBytes(std::uint64_t start, std::size_t length);
+    std::span<const std::uint8_t> BufferedBytes(std::int64_t offset, std::size_t length);
+    // From the walk's stretches, reading one if need be; empty once copying no longer pays,
+    // which leaves the request to the mapping.
+    std::span<const std::uint8_t> CopiedBytes(std::uint64_t start, std::size_t length);
+
     platform::ReadOnlyFile& file_;
     std::uint64_t size_ = 0;
     std::span<const std::uint8_t> mapped_;
@@ -45,6 +70,13 @@ class FileWindow {
     std::int64_t bufferOffset_ = -1;
     std::size_t bufferLength_ = 0;
     std::size_t nextReadSize_ = 0;
+
+    // The walk's copying, while it pays.
+    bool copying_ = false;
+    std::array<Stretch, 4> stretches_;
+    std::uint64_t uses_ = 0;
+    std::uint64_t requests_ = 0;
+    std::uint64_t copyCost_ = 0;
 };
 
 inline std::uint32_t LoadU32(const std::uint8_t* at) {

@@ -190,7 +190,7 @@ void WalkIndex(ReaderState& reader, const std::string& path, bool catalogue, Mak
     ReadItemCount(reader);
     if (reader.FileHeader.ItemCount == 0) return;
 
-    FileWindow file(slot.File(), FileWindow::Access::Mapped, reader.ReadBuffer);
+    FileWindow file(slot.File(), FileWindow::Access::Walked, reader.ReadBuffer);
     const auto rootField = file.Bytes(catalogue ? kCatalogueRootOffset : kMessageRootOffset, 4);
     const std::int32_t root = rootField.size() == 4 ? LoadI32(rootField.data()) : 0;
 

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "store/file_window.h"
+#include "temp_dir.h"
+
+namespace dorvane {
+namespace {
+
+// The index walk's window over a file, fed the request patterns of the walks it must serve:
+// every span must hold exactly the file's bytes, whether it came from a copied stretch,
+// from the mapping, or from the moment one gave way to the other.
+TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
+    constexpr std::size_t kSize = 24u << 20;
+    std::vector<std::uint8_t> bytes(kSize);
+    std::mt19937 random(11);
+    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    testing::TempDir dir;
+    const std::string path = dir.Write("walk.dbx", bytes);
+
+    struct Request {
+        std::int64_t Offset;
+        std::size_t Length;
+    };
+    // A record: its 12-byte header, then the whole of it.
+    const auto records = [](const std::vector<std::int64_t>& offsets) {
+        std::vector<Request> requests;
+        for (const std::int64_t offset : offsets) {
+            requests.push_back({offset, 12});
+            requests.push_back({offset, 300});
+        }
+        return requests;
+    };
+    const auto every = [](std::int64_t step) {
+        std::vector<std::int64_t> offsets;
+        for (std::int64_t at = 0x100; at + 300 < static_cast<std::int64_t>(kSize); at += step) {
+            offsets.push_back(at);
+        }
+        return offsets;
+    };
+    auto shuffled = every(2800);
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    // Five regions read in turn, one more than the window keeps stretches for, so each
+    // request finds its stretch taken by another.
+    std::vector<std::int64_t> fiveRegions;
+    for (std::int64_t i = 0; i < 2000; ++i) fiveRegions.push_back((i % 5) * (4 << 20) + i * 64);
+    // One byte after another, so that requests start exactly where each stretch ends.
+    std::vector<Request> bytewise;
+    for (std::int64_t at = 0; at < (64 << 10); ++at) bytewise.push_back({at, 1});
+    const std::vector<Request> edges = {{static_cast<std::int64_t>(kSize) - 5, 12},
+                                        {static_cast<std::int64_t>(kSize), 4},
+                                        {-1, 4},
+                                        {100, std::size_t{3} << 20},  // longer than a stretch
+                                        {0, 0}};
+
+    struct Case {
+        const char* Name;
+        std::vector<Request> Requests;
+        bool StillCopying;
+    };
+    const std::vector<Case> cases = {
+        {"records close together, in file order", records(every(2800)), true},
+        {"records close together, in any order", records(shuffled), false},
+        {"records far apart", records(every(40 << 10)), false},
+        {"more regions than stretches, in turn", records(fiveRegions), false},
+        {"one byte after another", bytewise, true},
+        {"the file's ends and a long request", edges, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        platform::ReadOnlyFile file(path, platform::ShareMode::ReadWrite);
+        FileWindow window(file, FileWindow::Access::Walked);
+        for (const Request& r : c.Requests) {
+            const auto got = window.Bytes(r.Offset, r.Length);
+            const std::size_t expected =
+                r.Offset < 0 || r.Offset >= static_cast<std::int64_t>(kSize)
+                    ? 0
+                    : std::min<std::size_t>(r.Length, kSize - static_cast<std::size_t>(r.Offset));
+            ASSERT_EQ(got.size(), expected) << r.Offset;
+            if (expected > 0) {
+                ASSERT_TRUE(std::equal(got.begin(), got.end(), bytes.begin() + r.Offset))
+                    << r.Offset;
+            }
+        }
+        EXPECT_EQ(window.Copying(), c.StillCopying);
+    }
+}
+
+}  // namespace
+}  // namespace dorvane
