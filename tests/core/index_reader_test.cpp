@@ -84,7 +84,9 @@ TEST_F(IndexReaderTest, DecodesEveryMessagePropertyInTableOrder) {
 
     const MessageList messages = ReadMessages(w);
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(*messages[1], Toe5_MessageInfo{.RecordOffset = bare});
+    Toe5_MessageInfo bareRecord;
+    bareRecord.RecordOffset = bare;
+    EXPECT_EQ(*messages[1], bareRecord);
     Toe5_MessageInfo expected;
     expected.Value80 = 0x123;
     expected.Value01 = 0x030201;
