@@ -17,11 +17,11 @@ constexpr std::uint32_t kAccessesBetweenReleases = 8192;
 constexpr std::size_t kFirstStretch = std::size_t{16} * 1024;
 constexpr std::size_t kLargestStretch = std::size_t{1} << 20;
 // The cost model, in bytes copied: a read costs as much as copying 16 KB besides its bytes,
-// and mapping costs about as much as copying 4 KB per request (a record takes three,
-// and mapping a page costs about as much as copying three). Judged once copies have cost
-// a few megabytes, so that a small file is always copied.
-constexpr std::uint64_t kReadCost = 16 * 1024;
-constexpr std::uint64_t kMappedCostPerRequest = 4 * 1024;
+// and mapping costs about as much as copying 4 KB per request (a record takes three
+// requests and about a page, and mapping a page costs about as much as copying three).
+// Judged once copies have cost a few megabytes, so that a small file is always copied.
+constexpr std::uint64_t kReadCost = std::uint64_t{16} * 1024;
+constexpr std::uint64_t kMappedCostPerRequest = std::uint64_t{4} * 1024;
 constexpr std::uint64_t kCostBeforeJudging = std::uint64_t{4} << 20;
 }  // namespace
 

@@ -45,7 +45,10 @@ char* WriteJsonString(char* at, std::string_view text) {
             *at++ = '\\';
             *at++ = *c;
         } else if (byte < 0x20) {
-            std::memcpy(at, "\\u00", 4);
+            at[0] = '\\';
+            at[1] = 'u';
+            at[2] = '0';
+            at[3] = '0';
             at[4] = kHex[byte >> 4];
             at[5] = kHex[byte & 15];
             at += 6;
