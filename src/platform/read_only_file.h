@@ -28,8 +28,8 @@ enum class SizeQuery {
 class ReadOnlyFile {
   public:
     // Throws PlatformError("Cannot open file <path>") when the file cannot be opened. With
-    // SizeQuery::WhenAsked a path that names a directory may open, and then fails the same
-    // way at its first read.
+    // SizeQuery::WhenAsked a path that names a directory may open; its reads then give
+    // nothing and NamesDirectory() tells, so that the caller can fail as the open would.
     ReadOnlyFile(const std::string& path, ShareMode share, SizeQuery size = SizeQuery::AtOpen);
     ~ReadOnlyFile();
     ReadOnlyFile(ReadOnlyFile&& other) noexcept;
@@ -46,6 +46,10 @@ class ReadOnlyFile {
     // Reads up to buffer.size() bytes at offset; returns how many were read (fewer at the
     // end of the file, 0 past it or on a read error).
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
+
+    // True once a read has found that the path opened names a directory (possible only with
+    // SizeQuery::WhenAsked, which leaves that check to the first read).
+    bool NamesDirectory() const { return namesDirectory_; }
 
     // The whole file mapped into memory, read-only; empty for an empty file or when the
     // system cannot map it (callers then fall back to ReadAt).
@@ -64,11 +68,10 @@ class ReadOnlyFile {
     void* mapping_ = nullptr;
 #else
     int fd_ = -1;
-    // Kept only while a directory could still pass for a file (see SizeQuery::WhenAsked).
-    std::string unprobedPath_;
 #endif
     mutable std::uint64_t sizeAtOpen_ = 0;
     mutable bool sizeKnown_ = false;
+    mutable bool namesDirectory_ = false;
     const std::uint8_t* mapped_ = nullptr;
     std::size_t mappedSize_ = 0;
 };

@@ -16,11 +16,9 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, ShareMode /*share*/, SizeQue
     do {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
-    if (fd_ >= 0 && size == SizeQuery::WhenAsked) {
-        // A directory opens for reading here; its first read tells, and fails as an open would.
-        unprobedPath_ = path;
-        return;
-    }
+    // A directory opens for reading here; asking now would cost a system call on every
+    // message, so the first read tells instead (see NamesDirectory).
+    if (fd_ >= 0 && size == SizeQuery::WhenAsked) return;
     struct stat info {};
     if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode))) Close();
     if (fd_ < 0) throw PlatformError(FormatErrorText("Cannot open file %s", path));
@@ -34,9 +32,9 @@ ReadOnlyFile::~ReadOnlyFile() {
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
-      unprobedPath_(std::move(other.unprobedPath_)),
       sizeAtOpen_(other.sizeAtOpen_),
       sizeKnown_(other.sizeKnown_),
+      namesDirectory_(other.namesDirectory_),
       mapped_(std::exchange(other.mapped_, nullptr)),
       mappedSize_(std::exchange(other.mappedSize_, 0)) {}
 
@@ -46,7 +44,7 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         sizeAtOpen_ = other.sizeAtOpen_;
         sizeKnown_ = other.sizeKnown_;
-        unprobedPath_ = std::move(other.unprobedPath_);
+        namesDirectory_ = other.namesDirectory_;
         mapped_ = std::exchange(other.mapped_, nullptr);
         mappedSize_ = std::exchange(other.mappedSize_, 0);
     }
@@ -81,9 +79,7 @@ std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> b
         const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
                                     static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0 && errno == EISDIR && !unprobedPath_.empty()) {
-            throw PlatformError(FormatErrorText("Cannot open file %s", unprobedPath_));
-        }
+        if (got < 0 && errno == EISDIR) namesDirectory_ = true;
         if (got <= 0) break;
         done += static_cast<std::size_t>(got);
     }

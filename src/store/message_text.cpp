@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/platform_error.h"
 #include "store/file_window.h"
 #include "store/reader_slot.h"
 #include "store/uoexpress.h"
@@ -36,7 +37,7 @@ class ChainGuard {
     }
 
   private:
-    std::array<std::int32_t, 64> few_{};
+    std::array<std::int32_t, 64> few_;  // only the first fewUsed_ are read
     std::size_t fewUsed_ = 0;
     std::unordered_set<std::int32_t> many_;
 };
@@ -52,7 +53,7 @@ void ReadBlockChain(FileWindow& file, std::int32_t offset, TextMode mode, std::o
     std::uint64_t provenSize = 0;
     std::optional<std::uint64_t> blockLimit;
     ChainGuard guard;
-    std::array<char, kBlockDataSize> cleaned{};
+    std::array<char, kBlockDataSize> cleaned;  // filled before each use
     std::int32_t expected = offset;
     while (guard.FirstVisit(expected)) {
         if (blocksRead >= provenSize / kBlockSize + 1) {
@@ -87,12 +88,16 @@ void ReadText(ReaderState& reader, const std::string& path, std::int32_t offset,
     if (offset <= 0) return;
     // Unlike the index, the text is read only while nobody else holds the file.
     OpenFileSlot slot(reader, path, platform::ShareMode::Exclusive, platform::SizeQuery::WhenAsked);
-    if (mode == TextMode::Stored) {
-        ReadItemCount(reader);
-        if (reader.FileHeader.ItemCount <= 0) return;
+    if (mode == TextMode::Stored) ReadItemCount(reader);
+    if (mode == TextMode::Recovered || reader.FileHeader.ItemCount > 0) {
+        FileWindow file(slot.File(), FileWindow::Access::Buffered, reader.ReadBuffer);
+        ReadBlockChain(file, offset, mode, out);
     }
-    FileWindow file(slot.File(), FileWindow::Access::Buffered, reader.ReadBuffer);
-    ReadBlockChain(file, offset, mode, out);
+    // A directory can open for reading, but none of its reads gives a byte, so nothing was
+    // written: fail as the open would have.
+    if (slot.File().NamesDirectory()) {
+        throw platform::PlatformError(platform::FormatErrorText("Cannot open file %s", path));
+    }
 }
 
 }  // namespace
