@@ -54,16 +54,26 @@ std::pair<MessageColumn, bool> SortOrder(const std::string& text) {
                                "Received, Position, Size");
 }
 
+// The search that the options ask for; none for a catalogue, whose folders are listed
+// whatever the criteria.
+std::optional<SearchCriteria> RequestedSearch(const ListOptions& options) {
+    if (IsCatalogueFile(options.File)) return std::nullopt;
+    SearchCriteria criteria =
+        TrimmedCriteria({options.From, options.To, options.Subject,
+                         DayStart(options.Before, "--before"), DayStart(options.After, "--after")});
+    if (!HasAnyCriterion(criteria)) return std::nullopt;
+    return criteria;
+}
+
 void RunList(const ListOptions& options) {
     ReaderState reader;
     std::ostream& out = std::cout;
-    const bool filtered =
-        !options.Sort.empty() || !options.Before.empty() || !options.After.empty() ||
-        HasAnyCriterion(TrimmedCriteria({options.From, options.To, options.Subject, {}, {}}));
-    if (!filtered) {
-        // Printed as the walk reaches each record: nothing is kept, so a folder of any size
-        // lists in little memory. The caption waits for the file to open, so that an error
-        // leaves nothing on standard output.
+    const std::optional<SearchCriteria> search = RequestedSearch(options);
+    // A catalogue's folders are listed in the order read, whatever --sort says.
+    if (options.Sort.empty() || IsCatalogueFile(options.File)) {
+        // Printed as the walk reaches each record, the search applied on the way: nothing is
+        // kept, so a folder of any size lists in little memory. The caption waits for the
+        // file to open, so that an error leaves nothing on standard output.
         bool captioned = options.Json;
         const auto caption = [&] {
             if (captioned) return;
@@ -71,6 +81,8 @@ void RunList(const ListOptions& options) {
             IsCatalogueFile(options.File) ? WriteFolderTableCaption(out)
                                           : WriteMessageTableCaption(out);
         };
+        // One "now" for the whole search, so that every message without a time compares alike.
+        const LocalDateTime now = search ? platform::LocalNow() : LocalDateTime{};
         ForEachIndexRecord(
             reader, options.File,
             [&](const Toe5_FolderInfo& folder) {
@@ -79,32 +91,21 @@ void RunList(const ListOptions& options) {
             },
             [&](const Toe5_MessageInfo& message) {
                 caption();
+                if (search && !MatchesSearch(message, *search, now)) return;
                 options.Json ? WriteJsonLine(out, message) : WriteTableRow(out, message);
             });
         caption();
         return;
     }
-    FolderList folders;
+    // Sorting needs every record at hand, so this path keeps the whole list.
+    const auto [column, descending] = SortOrder(options.Sort);
     MessageList messages;
-    ReadDbxIndex(reader, options.File, &folders, &messages);
-    if (IsCatalogueFile(options.File)) {
-        if (!options.Json) WriteFolderTableCaption(out);
-        for (const auto& folder : folders) {
-            options.Json ? WriteJsonLine(out, *folder) : WriteTableRow(out, *folder);
-        }
-    } else {
-        SearchCriteria criteria{options.From, options.To, options.Subject,
-                                DayStart(options.Before, "--before"),
-                                DayStart(options.After, "--after")};
-        ApplySearch(messages, criteria);
-        if (!options.Sort.empty()) {
-            const auto [column, descending] = SortOrder(options.Sort);
-            SortMessages(messages, column, descending);
-        }
-        if (!options.Json) WriteMessageTableCaption(out);
-        for (const auto& message : messages) {
-            options.Json ? WriteJsonLine(out, *message) : WriteTableRow(out, *message);
-        }
+    ReadDbxIndex(reader, options.File, nullptr, &messages);
+    if (search) ApplySearch(messages, *search);
+    SortMessages(messages, column, descending);
+    if (!options.Json) WriteMessageTableCaption(out);
+    for (const auto& message : messages) {
+        options.Json ? WriteJsonLine(out, *message) : WriteTableRow(out, *message);
     }
 }
 
