@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
-#include <streambuf>
 #include <string>
 
+#include "store/string_sink.h"
 #include "store/uoexpress.h"
 
 namespace {
@@ -40,39 +40,28 @@ void ReadIndex(benchmark::State& state) {
 }
 BENCHMARK(ReadIndex)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Collects what the reader writes in one string, emptied before each message but keeping its
-// room, so that the measure is the reader's own work and not the making of streams.
-class ReusedTextBuffer : public std::streambuf {
-  public:
-    std::string Text;
+dorvane::MessageList ListedMessages(dorvane::ReaderState& reader, const std::string& path) {
+    dorvane::MessageList messages;
+    dorvane::ReadDbxIndex(reader, path, nullptr, &messages);
+    return messages;
+}
 
-  protected:
-    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
-        Text.append(bytes, static_cast<std::size_t>(count));
-        return count;
-    }
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            Text.push_back(traits_type::to_char_type(c));
-        }
-        return traits_type::not_eof(c);
-    }
-};
-
-// Every message's text, one ReadMessageText call at a time, as Extract All reads them.
+// Every message's text, one ReadMessageText call at a time.
 void ReadEveryMessageText(benchmark::State& state) {
     dorvane::ReaderState reader;
-    dorvane::MessageList messages;
     const std::string path = FolderFile();
-    dorvane::ReadDbxIndex(reader, path, nullptr, &messages);
-    ReusedTextBuffer buffer;
-    std::ostream text(&buffer);
+    const dorvane::MessageList messages = ListedMessages(reader, path);
+    // One string, emptied before each message but keeping its room, so that the measure is
+    // the reader's own work and not the making of streams.
+    std::string received;
+    dorvane::StringSink sink(received);
+    std::ostream text(&sink);
     std::int64_t bytes = 0;
     for (auto _ : state) {
         for (const auto& message : messages) {
-            buffer.Text.clear();
+            received.clear();
             dorvane::ReadMessageText(reader, path, message->DataOffset, text);
-            bytes += static_cast<std::int64_t>(buffer.Text.size());
+            bytes += static_cast<std::int64_t>(received.size());
         }
     }
     state.SetBytesProcessed(bytes);
@@ -83,9 +72,8 @@ BENCHMARK(ReadEveryMessageText)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 // the difference from the above is what making and growing those streams costs.
 void ReadEveryMessageTextIntoNewStreams(benchmark::State& state) {
     dorvane::ReaderState reader;
-    dorvane::MessageList messages;
     const std::string path = FolderFile();
-    dorvane::ReadDbxIndex(reader, path, nullptr, &messages);
+    const dorvane::MessageList messages = ListedMessages(reader, path);
     std::int64_t bytes = 0;
     for (auto _ : state) {
         for (const auto& message : messages) {

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "store/string_sink.h"
+
 namespace dorvane {
 
 void WriteWithCrLf(std::string_view text, std::ostream& out) {
@@ -21,31 +23,6 @@ void WriteWithCrLf(std::string_view text, std::ostream& out) {
         if (text[lineEnd] == '\r' && from < text.size() && text[from] == '\n') ++from;
     }
 }
-
-namespace {
-
-// std::string as an output stream without a copy of the finished text.
-class StringSink : public std::streambuf {
-  public:
-    explicit StringSink(std::string& out) : out_(out) {}
-
-  protected:
-    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
-        out_.append(bytes, static_cast<std::size_t>(count));
-        return count;
-    }
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            out_.push_back(traits_type::to_char_type(c));
-        }
-        return traits_type::not_eof(c);
-    }
-
-  private:
-    std::string& out_;
-};
-
-}  // namespace
 
 std::string WithCrLf(std::string_view text) {
     std::string bytes;
