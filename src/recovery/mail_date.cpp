@@ -1,6 +1,9 @@
 #include "recovery/mail_date.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
 #include <string>
 
 #include "platform/civil_date.h"
@@ -40,7 +43,9 @@ int HexDigit(char c) {
 }
 
 // Leading blanks, an optional sign, then decimal digits to the end of the token, or a
-// hexadecimal number after "$", "x", "X", "0x" or "0X". Values must fit 32 bits.
+// hexadecimal number after "$", "x", "X", "0x" or "0X". Any number of digits make an
+// integer; a value past the 32-bit range is held at its bound, which no day, year or time
+// accepts, so the date fails as the value itself would make it fail.
 std::optional<int> ReadInteger(std::string_view token) {
     while (!token.empty() && token.front() == ' ') token.remove_prefix(1);
     bool negative = false;
@@ -57,20 +62,15 @@ std::optional<int> ReadInteger(std::string_view token) {
         token.remove_prefix(2);
     }
     if (token.empty()) return std::nullopt;
+    constexpr std::int64_t kHeld = std::int64_t{INT_MAX} + 1;
     std::int64_t value = 0;
     for (const char c : token) {
         const int digit = base == 10 ? (c >= '0' && c <= '9' ? c - '0' : -1) : HexDigit(c);
         if (digit < 0) return std::nullopt;
-        value = value * base + digit;
-        // Decimal values must fit a signed 32-bit number; hexadecimal ones its 32 bits.
-        if (value > (base == 10 ? std::int64_t{2147483648} : std::int64_t{0xFFFFFFFF})) {
-            return std::nullopt;
-        }
+        value = std::min(value * base + digit, kHeld);
     }
-    if (base == 16) value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     if (negative) value = -value;
-    if (value > 2147483647 || value < -2147483648LL) return std::nullopt;
-    return static_cast<int>(value);
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
 constexpr std::array<std::string_view, 7> kDayNames = {"SUN", "MON", "TUE", "WED",

@@ -44,8 +44,13 @@ const DateCase kDates[] = {
     {"+6 Jan 2004", At(2004, 1, 6)},
     {"-6 Jan 2004", std::nullopt},
     {"6 Jan 0x7D4", At(2004, 1, 6)},
-    {"6 Jan 99999999999", At(1900, 1, 6)},  // too large for an integer: the default
-    {"6 Jan 2004 14", At(2004, 1, 6)},      // no ":" anywhere: no time
+    // However long, digits make an integer: one too large for any field fails the date.
+    {"6 Jan 99999999999", std::nullopt},
+    {"99999999999 Jan 2004", std::nullopt},
+    {"6 Jan 2004 99999999999:00", std::nullopt},
+    {"6 Jan -$FFFFFFB1", std::nullopt},
+    {"6 Jan 2004 00000000000000000014:05", At(2004, 1, 6, 14, 5, 0)},
+    {"6 Jan 2004 14", At(2004, 1, 6)},  // no ":" anywhere: no time
     {"6 Jan 2004 14 +01:30", At(2004, 1, 6, 14, 0, 0)},
     {"6 Jan 2004 1:2:3:4", At(2004, 1, 6, 1, 2, 0)},  // the second "3:4" is no integer: 0
     {"  Sun, 1 Feb 1998 00:00:01  ", At(1998, 2, 1, 0, 0, 1)},
