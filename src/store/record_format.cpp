@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string_view>
 
+#include "store/message_texts.h"
+
 namespace dorvane {
 
 namespace {
@@ -139,11 +141,7 @@ void WriteJsonLine(std::ostream& out, const Toe5_MessageInfo& message) {
     thread_local std::string line;
     line.clear();
     std::size_t textBytes = 0;
-    for (const std::string* text :
-         {&message.Text1B, &message.Text1A, &message.Text07, &message.Subject, &message.FromName,
-          &message.Text09, &message.ToName, &message.ReplyTo, &message.Text0A, &message.Text0B}) {
-        textBytes += text->size();
-    }
+    for (const std::string* text : MessageTexts(message)) textBytes += text->size();
     JsonObject(line, 17, textBytes)
         .Field("Value80", message.Value80)
         .Field("Value01", message.Value01)

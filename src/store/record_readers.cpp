@@ -1,5 +1,6 @@
 #include "store/record_readers.h"
 
+#include "store/message_texts.h"
 #include "store/property_record.h"
 
 namespace dorvane {
@@ -109,11 +110,7 @@ void FillFolder(const PropertyRecord& record, Toe5_FolderInfo& folder) {
 
 // Empties a record for filling again, keeping the room its texts have.
 void Clear(Toe5_MessageInfo& message) {
-    for (std::string* text :
-         {&message.Text1B, &message.Text1A, &message.Text07, &message.Subject, &message.FromName,
-          &message.Text09, &message.ToName, &message.ReplyTo, &message.Text0A, &message.Text0B}) {
-        text->clear();
-    }
+    for (std::string* text : MessageTexts(message)) text->clear();
     message.Value80 = message.Value01 = message.MsgSize = message.DataOffset = 0;
     message.Time02 = message.ReceivedTime = FileTime{};
 }
