@@ -1,6 +1,11 @@
 #include "store/file_window.h"
 
 #include <algorithm>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "store/stream_read_ahead.h"
 
 namespace dorvane {
 
@@ -23,6 +28,9 @@ constexpr std::size_t kLargestStretch = std::size_t{1} << 20;
 constexpr std::uint64_t kReadCost = std::uint64_t{16} * 1024;
 constexpr std::uint64_t kMappedCostPerRequest = std::uint64_t{4} * 1024;
 constexpr std::uint64_t kCostBeforeJudging = std::uint64_t{4} << 20;
+// Reading ahead starts once a stream reads whole stretches, and only where at least this
+// much of the file is left: for less, a thread costs more than it saves.
+constexpr std::uint64_t kReadAheadRemaining = std::uint64_t{8} << 20;
 }  // namespace
 
 FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
@@ -35,6 +43,8 @@ FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
         copying_ = useMapping_;
     }
 }
+
+FileWindow::~FileWindow() = default;
 
 std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t length) {
     if (offset < 0) return {};
@@ -87,16 +97,58 @@ std::span<const std::uint8_t> FileWindow::CopiedBytes(std::uint64_t start, std::
         std::min<std::uint64_t>(std::max(length, readSize), size_ - start));
     copyCost_ += want + kReadCost;
     if (copyCost_ >= kCostBeforeJudging && copyCost_ > kMappedCostPerRequest * requests_) {
-        copying_ = false;
-        stretches_ = {};
+        StopCopying();
         return {};
     }
-    if (into->Bytes.size() < want) into->Bytes.resize(want);
-    into->Length = file_.ReadAt(start, std::span(into->Bytes.data(), want));
-    into->Offset = start;
     into->ReadSize = readSize;
+    // What was read ahead is a chunk of its own size, not what this read would have been.
+    copyCost_ = copyCost_ - want + Fill(*into, start, length, want);
     into->LastUse = ++uses_;
-    return {into->Bytes.data(), std::min(length, into->Length)};
+    return {into->Bytes.data() + (start - into->Offset), std::min(length, into->Length)};
+}
+
+std::size_t FileWindow::Fill(Stretch& into, std::uint64_t start, std::size_t length,
+                             std::size_t want) {
+    if (readAhead_) {
+        if (const auto chunk = readAhead_->Take(start, length, into.Bytes)) {
+            into.Offset = chunk->Offset;
+            into.Length = chunk->Length;
+            into.ReadSize = kLargestStretch;
+            return chunk->Length;
+        }
+    }
+    if (into.Bytes.size() < want) into.Bytes.resize(want);
+    into.Length = file_.ReadAt(start, std::span(into.Bytes.data(), want));
+    into.Offset = start;
+    // A stream that has grown to whole stretches goes on from here: read what follows while
+    // the walk works through this.
+    if (into.ReadSize < kLargestStretch || readAheadFailed_ || into.Length < want ||
+        size_ - start - into.Length < kReadAheadRemaining) {
+        return want;
+    }
+    if (!readAhead_) {
+        if (std::thread::hardware_concurrency() < 2) {
+            readAheadFailed_ = true;
+            return want;
+        }
+        try {
+            readAhead_ = std::make_unique<StreamReadAhead>(file_, size_);
+        } catch (const std::system_error&) {
+            readAheadFailed_ = true;  // no thread to be had: the walk reads for itself
+            return want;
+        } catch (const std::bad_alloc&) {
+            readAheadFailed_ = true;
+            return want;
+        }
+    }
+    readAhead_->Follow(start + into.Length);
+    return want;
+}
+
+void FileWindow::StopCopying() {
+    copying_ = false;
+    readAhead_.reset();
+    stretches_ = {};
 }
 
 std::span<const std::uint8_t> FileWindow::BufferedBytes(std::int64_t offset, std::size_t length) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -25,6 +26,12 @@ namespace dorvane {
 //   mapping would, and once the reads are too scattered or too sparse for copies to pay,
 //   it reads in place for the rest of the walk, as it always does for a request too long
 //   for a stretch.
+//   On a large file, copying costs about as much as making the records from the copies.
+//   So once the walk reads steadily forward, a thread copies the stretch ahead of it (see
+//   StreamReadAhead), and the two run side by side; the walk takes the stretches the
+//   thread has read instead of reading them itself.
+class StreamReadAhead;
+
 class FileWindow {
   public:
     enum class Access { Buffered, Walked };
@@ -34,6 +41,9 @@ class FileWindow {
     FileWindow(platform::ReadOnlyFile& file, Access access, std::vector<std::uint8_t>& scratch);
     FileWindow(platform::ReadOnlyFile& file, Access access)
         : FileWindow(file, access, ownBuffer_) {}
+    ~FileWindow();
+    FileWindow(const FileWindow&) = delete;
+    FileWindow& operator=(const FileWindow&) = delete;
 
     // The file's size; a buffered window asks for it only here, as most reads never need it.
     std::uint64_t Size() const { return useMapping_ ? size_ : file_.SizeAtOpen(); }
@@ -59,6 +69,10 @@ class FileWindow {
     // From the walk's stretches, reading one if need be; empty once copying no longer pays,
     // which leaves the request to the mapping.
     std::span<const std::uint8_t> CopiedBytes(std::uint64_t start, std::size_t length);
+    // Reads [start, start + want) into the stretch, or takes the chunk holding the request
+    // from what was read ahead; returns how many bytes that copied from the file.
+    std::size_t Fill(Stretch& into, std::uint64_t start, std::size_t length, std::size_t want);
+    void StopCopying();
 
     platform::ReadOnlyFile& file_;
     std::uint64_t size_ = 0;
@@ -77,6 +91,8 @@ class FileWindow {
     std::uint64_t uses_ = 0;
     std::uint64_t requests_ = 0;
     std::uint64_t copyCost_ = 0;
+    std::unique_ptr<StreamReadAhead> readAhead_;
+    bool readAheadFailed_ = false;
 };
 
 inline std::uint32_t LoadU32(const std::uint8_t* at) {

@@ -46,6 +46,25 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
     // request finds its stretch taken by another.
     std::vector<std::int64_t> fiveRegions;
     for (std::int64_t i = 0; i < 2000; ++i) fiveRegions.push_back((i % 5) * (4 << 20) + i * 64);
+    // Records in file order with a visit to the index nodes near the end of the file every
+    // hundred records, and now and then a step back: a large file's walk, whose stream is
+    // read ahead while it goes on.
+    std::vector<Request> walkWithJumps;
+    {
+        std::int64_t node = static_cast<std::int64_t>(kSize) - (1 << 20);
+        std::int64_t i = 0;
+        for (const std::int64_t offset : every(2800)) {
+            if (offset >= node - (2 << 20)) break;
+            if (++i % 100 == 0) {
+                walkWithJumps.push_back({node, 24});
+                walkWithJumps.push_back({node + 24, 12 * 100});
+                node += 1224;
+            }
+            if (i % 700 == 0) walkWithJumps.push_back({offset - (3 << 20), 300});
+            walkWithJumps.push_back({offset, 12});
+            walkWithJumps.push_back({offset, 300});
+        }
+    }
     // One byte after another, so that requests start exactly where each stretch ends.
     std::vector<Request> bytewise;
     for (std::int64_t at = 0; at < (64 << 10); ++at) bytewise.push_back({at, 1});
@@ -63,6 +82,7 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
     const std::vector<Case> cases = {
         {"records close together, in file order", records(every(2800)), true},
         {"records close together, in any order", records(shuffled), false},
+        {"a walk's records with visits to its nodes", walkWithJumps, true},
         {"records far apart", records(every(40 << 10)), false},
         {"more regions than stretches, in turn", records(fiveRegions), false},
         {"one byte after another", bytewise, true},
