@@ -31,6 +31,9 @@ constexpr std::uint64_t kCostBeforeJudging = std::uint64_t{4} << 20;
 // Reading ahead starts once a stream reads whole stretches, and only where at least this
 // much of the file is left: for less, a thread costs more than it saves.
 constexpr std::uint64_t kReadAheadRemaining = std::uint64_t{8} << 20;
+// Whole stretches a stream reads for itself, none taken from ahead, before the reading
+// ahead follows it instead.
+constexpr std::uint32_t kReadsBeforeFollowing = 2;
 }  // namespace
 
 FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
@@ -95,54 +98,65 @@ std::span<const std::uint8_t> FileWindow::CopiedBytes(std::uint64_t start, std::
     }
     const auto want = static_cast<std::size_t>(
         std::min<std::uint64_t>(std::max(length, readSize), size_ - start));
-    copyCost_ += want + kReadCost;
+    into->ReadSize = readSize;
+    copyCost_ += Fill(*into, start, length, want);
+    into->LastUse = ++uses_;
     if (copyCost_ >= kCostBeforeJudging && copyCost_ > kMappedCostPerRequest * requests_) {
         StopCopying();
         return {};
     }
-    into->ReadSize = readSize;
-    // What was read ahead is a chunk of its own size, not what this read would have been.
-    copyCost_ = copyCost_ - want + Fill(*into, start, length, want);
-    into->LastUse = ++uses_;
     return {into->Bytes.data() + (start - into->Offset), std::min(length, into->Length)};
 }
 
-std::size_t FileWindow::Fill(Stretch& into, std::uint64_t start, std::size_t length,
-                             std::size_t want) {
-    if (readAhead_) {
+std::uint64_t FileWindow::Fill(Stretch& into, std::uint64_t start, std::size_t length,
+                               std::size_t want) {
+    // Only a stream that carries on takes from what was read ahead: a jump reads a little
+    // for itself and leaves the stream's chunks alone.
+    const bool carriesOn = into.ReadSize == kLargestStretch;
+    if (readAhead_ && carriesOn) {
         if (const auto chunk = readAhead_->Take(start, length, into.Bytes)) {
             into.Offset = chunk->Offset;
             into.Length = chunk->Length;
-            into.ReadSize = kLargestStretch;
-            return chunk->Length;
+            ++chunksTakenAhead_;
+            readsSinceTaken_ = 0;
+            // A chunk stands for its share of a whole stretch, read cost included, so that
+            // the walk is judged as if it had read the stretches itself.
+            return kReadCost * StreamReadAhead::kChunkBytes / kLargestStretch +
+                   StreamReadAhead::kChunkBytes;
         }
     }
     if (into.Bytes.size() < want) into.Bytes.resize(want);
     into.Length = file_.ReadAt(start, std::span(into.Bytes.data(), want));
     into.Offset = start;
+    const std::uint64_t cost = want + kReadCost;
     // A stream that has grown to whole stretches goes on from here: read what follows while
     // the walk works through this.
-    if (into.ReadSize < kLargestStretch || readAheadFailed_ || into.Length < want ||
+    if (!carriesOn || readAheadFailed_ || into.Length < want ||
         size_ - start - into.Length < kReadAheadRemaining) {
-        return want;
+        return cost;
     }
     if (!readAhead_) {
         if (std::thread::hardware_concurrency() < 2) {
             readAheadFailed_ = true;
-            return want;
+            return cost;
         }
         try {
             readAhead_ = std::make_unique<StreamReadAhead>(file_, size_);
         } catch (const std::system_error&) {
             readAheadFailed_ = true;  // no thread to be had: the walk reads for itself
-            return want;
+            return cost;
         } catch (const std::bad_alloc&) {
             readAheadFailed_ = true;
-            return want;
+            return cost;
         }
+    } else if (++readsSinceTaken_ < kReadsBeforeFollowing) {
+        // The stream being read ahead may still be going; a second stream (the index nodes
+        // read beside the records) must not pull it away and waste what was read.
+        return cost;
     }
+    readsSinceTaken_ = 0;
     readAhead_->Follow(start + into.Length);
-    return want;
+    return cost;
 }
 
 void FileWindow::StopCopying() {

@@ -49,6 +49,8 @@ class FileWindow {
     std::uint64_t Size() const { return useMapping_ ? size_ : file_.SizeAtOpen(); }
     // Whether a walked window still copies stretches, or has turned to reading in place.
     bool Copying() const { return copying_; }
+    // How many stretches the walk took from what a thread read ahead of it.
+    std::uint64_t ChunksTakenAhead() const { return chunksTakenAhead_; }
 
     // The bytes at [offset, offset + length), clipped to the file: shorter (or empty) where
     // the file ends. The span stays valid until the next call.
@@ -70,8 +72,8 @@ class FileWindow {
     // which leaves the request to the mapping.
     std::span<const std::uint8_t> CopiedBytes(std::uint64_t start, std::size_t length);
     // Reads [start, start + want) into the stretch, or takes the chunk holding the request
-    // from what was read ahead; returns how many bytes that copied from the file.
-    std::size_t Fill(Stretch& into, std::uint64_t start, std::size_t length, std::size_t want);
+    // from what was read ahead; returns what that cost, in the cost model's bytes.
+    std::uint64_t Fill(Stretch& into, std::uint64_t start, std::size_t length, std::size_t want);
     void StopCopying();
 
     platform::ReadOnlyFile& file_;
@@ -93,6 +95,8 @@ class FileWindow {
     std::uint64_t copyCost_ = 0;
     std::unique_ptr<StreamReadAhead> readAhead_;
     bool readAheadFailed_ = false;
+    std::uint32_t readsSinceTaken_ = 0;
+    std::uint64_t chunksTakenAhead_ = 0;
 };
 
 inline std::uint32_t LoadU32(const std::uint8_t* at) {

@@ -34,9 +34,14 @@ void StreamReadAhead::Follow(std::uint64_t base) {
 std::optional<StreamReadAhead::Chunk> StreamReadAhead::Take(std::uint64_t start, std::size_t length,
                                                             std::vector<std::uint8_t>& into) {
     std::unique_lock lock(mutex_);
-    if (!following_ || start < base_ || length > kOverlapBytes) return std::nullopt;
+    if (!following_ || start < base_) return std::nullopt;
     const std::uint64_t index = (start - base_) / kChunkBytes;
-    if (index < first_ || index >= first_ + kChunks) return std::nullopt;
+    const std::uint64_t chunkStart = base_ + index * kChunkBytes;
+    // A request the chunk cannot hold is left to the caller, without waiting for it.
+    if (index < first_ || index >= first_ + kChunks ||
+        start - chunkStart + length > kChunkBytes + kOverlapBytes) {
+        return std::nullopt;
+    }
     Slot& slot = SlotOf(index);
     if (index > first_) {
         // The stream has passed the chunks before this one: the thread need not read them.
@@ -46,7 +51,6 @@ std::optional<StreamReadAhead::Chunk> StreamReadAhead::Take(std::uint64_t start,
         lock.lock();
     }
     ready_.wait(lock, [&] { return Holds(slot, index) && slot.Complete; });
-    const std::uint64_t chunkStart = base_ + index * kChunkBytes;
     if (start + length > chunkStart + slot.Read) return std::nullopt;
     into.swap(slot.Bytes);
     const Chunk chunk{chunkStart, slot.Read};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <thread>
 
 #include "store/file_window.h"
 #include "temp_dir.h"
@@ -47,8 +48,8 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
     std::vector<std::int64_t> fiveRegions;
     for (std::int64_t i = 0; i < 2000; ++i) fiveRegions.push_back((i % 5) * (4 << 20) + i * 64);
     // Records in file order with a visit to the index nodes near the end of the file every
-    // hundred records, and now and then a step back: a large file's walk, whose stream is
-    // read ahead while it goes on.
+    // hundred records, and now and then a step back or a long record: a large file's walk,
+    // whose stream is read ahead while it goes on.
     std::vector<Request> walkWithJumps;
     {
         std::int64_t node = static_cast<std::int64_t>(kSize) - (1 << 20);
@@ -57,12 +58,26 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
             if (offset >= node - (2 << 20)) break;
             if (++i % 100 == 0) {
                 walkWithJumps.push_back({node, 24});
-                walkWithJumps.push_back({node + 24, 12 * 100});
+                walkWithJumps.push_back({node + 24, std::size_t{12} * 100});
                 node += 1224;
             }
-            if (i % 700 == 0) walkWithJumps.push_back({offset - (3 << 20), 300});
+            if (i % 700 == 0 && offset > (3 << 20)) {
+                walkWithJumps.push_back({offset - (3 << 20), 300});
+            }
             walkWithJumps.push_back({offset, 12});
-            walkWithJumps.push_back({offset, 300});
+            // Now and then a record longer than the chunks overlap.
+            walkWithJumps.push_back({offset, i % 500 == 0 ? std::size_t{40000} : std::size_t{300}});
+        }
+    }
+    // Two streams read side by side, each steadily forward: records through the first half of
+    // the file and, once they are well under way, requests longer than the chunks overlap
+    // through the second half.
+    std::vector<Request> twoStreams;
+    for (std::int64_t i = 0; 0x100 + i * 2800 + 300 < static_cast<std::int64_t>(kSize / 2); ++i) {
+        twoStreams.push_back({0x100 + i * 2800, 12});
+        twoStreams.push_back({0x100 + i * 2800, 300});
+        if (i >= 2000 && i % 10 == 0) {
+            twoStreams.push_back({static_cast<std::int64_t>(kSize / 2) + (i - 2000) * 2000, 20000});
         }
     }
     // One byte after another, so that requests start exactly where each stretch ends.
@@ -78,15 +93,18 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
         const char* Name;
         std::vector<Request> Requests;
         bool StillCopying;
+        // A thread must have read ahead of the walk (where there is a processor for it).
+        bool ReadsAhead;
     };
     const std::vector<Case> cases = {
-        {"records close together, in file order", records(every(2800)), true},
-        {"records close together, in any order", records(shuffled), false},
-        {"a walk's records with visits to its nodes", walkWithJumps, true},
-        {"records far apart", records(every(40 << 10)), false},
-        {"more regions than stretches, in turn", records(fiveRegions), false},
-        {"one byte after another", bytewise, true},
-        {"the file's ends and a long request", edges, true},
+        {"records close together, in file order", records(every(2800)), true, true},
+        {"records close together, in any order", records(shuffled), false, false},
+        {"a walk's records with visits to its nodes", walkWithJumps, true, true},
+        {"two streams side by side", twoStreams, true, true},
+        {"records far apart", records(every(40 << 10)), false, false},
+        {"more regions than stretches, in turn", records(fiveRegions), false, false},
+        {"one byte after another", bytewise, true, false},
+        {"the file's ends and a long request", edges, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -105,6 +123,9 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
             }
         }
         EXPECT_EQ(window.Copying(), c.StillCopying);
+        if (c.ReadsAhead && std::thread::hardware_concurrency() > 1) {
+            EXPECT_GT(window.ChunksTakenAhead(), 0u);
+        }
     }
 }
 
