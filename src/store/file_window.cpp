@@ -66,8 +66,18 @@ std::span<const std::uint8_t> FileWindow::MappedBytes(std::uint64_t start, std::
     if (++mappedAccesses_ == kAccessesBetweenReleases) {
         mappedAccesses_ = 0;
         file_.ReleaseMappedPages();
+        // While pages are handed back, also make sure the file has not been cut short:
+        // asking at every request would cost what the mapping saves.
+        NoteFileEnd();
     }
+    // Clipped again here: the file's end may have moved in, now or in a copy just tried.
+    if (start >= size_) return {};
+    length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
     return mapped_.subspan(static_cast<std::size_t>(start), length);
+}
+
+void FileWindow::NoteFileEnd() {
+    size_ = std::min(size_, file_.Size());
 }
 
 std::span<const std::uint8_t> FileWindow::CopiedBytes(std::uint64_t start, std::size_t length) {
@@ -129,10 +139,13 @@ std::uint64_t FileWindow::Fill(Stretch& into, std::uint64_t start, std::size_t l
     into.Length = file_.ReadAt(start, std::span(into.Bytes.data(), want));
     into.Offset = start;
     const std::uint64_t cost = want + kReadCost;
+    if (into.Length < want) {
+        NoteFileEnd();
+        return cost;
+    }
     // A stream that has grown to whole stretches goes on from here: read what follows while
     // the walk works through this.
-    if (!carriesOn || readAheadFailed_ || into.Length < want ||
-        size_ - start - into.Length < kReadAheadRemaining) {
+    if (!carriesOn || readAheadFailed_ || size_ - start - into.Length < kReadAheadRemaining) {
         return cost;
     }
     if (!readAhead_) {

@@ -75,6 +75,10 @@ class FileWindow {
     // from what was read ahead; returns what that cost, in the cost model's bytes.
     std::uint64_t Fill(Stretch& into, std::uint64_t start, std::size_t length, std::size_t want);
     void StopCopying();
+    // Another program may cut the file short while we walk it (a read then comes back short).
+    // Its bytes past the new end are gone, and touching them through the mapping would
+    // fault, so the window ends where the file now does.
+    void NoteFileEnd();
 
     platform::ReadOnlyFile& file_;
     std::uint64_t size_ = 0;

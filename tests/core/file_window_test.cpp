@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -127,6 +128,54 @@ TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
             EXPECT_GT(window.ChunksTakenAhead(), 0u);
         }
     }
+}
+
+// Another program cuts the file short in the middle of a walk. Its bytes past the new end
+// are gone: the window must give only bytes the file held, and nothing past the new end once
+// it has learnt of it, whether it copies or, for scattered reads, reads through the mapping
+// (touching a page past the end of a mapped file would kill the program).
+TEST(WalkedWindow, FileCutShortDuringTheWalkEndsThere) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows refuses to shorten a file while it is mapped";
+#else
+    constexpr std::size_t kSize = 32u << 20;
+    constexpr std::size_t kCut = 20u << 20;
+    std::vector<std::uint8_t> bytes(kSize);
+    std::mt19937 random(5);
+    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    testing::TempDir dir;
+    const std::string path = dir.Write("cut.dbx", bytes);
+
+    platform::ReadOnlyFile file(path, platform::ShareMode::ReadWrite);
+    FileWindow window(file, FileWindow::Access::Walked);
+    const auto check = [&](std::int64_t offset, std::size_t length) {
+        const auto got = window.Bytes(offset, length);
+        ASSERT_LE(got.size(), length);
+        ASSERT_TRUE(std::equal(got.begin(), got.end(), bytes.begin() + offset)) << offset;
+    };
+    std::int64_t at = 0x100;
+    for (; at < (12 << 20); at += 2800) {
+        check(at, 12);
+        check(at, 300);
+    }
+    std::filesystem::resize_file(path, kCut);
+    // The walk goes on to where the file used to end...
+    for (; at + 300 < static_cast<std::int64_t>(kSize); at += 2800) {
+        check(at, 12);
+        check(at, 300);
+    }
+    EXPECT_TRUE(window.Bytes(static_cast<std::int64_t>(kSize) - 300, 12).empty());
+    // ...then reads all over it, which sends the reads to the mapping.
+    std::uniform_int_distribution<std::int64_t> anywhere(0, kSize - 300);
+    for (int i = 0; i < 20000; ++i) {
+        const std::int64_t offset = anywhere(random);
+        check(offset, 300);
+        if (offset >= static_cast<std::int64_t>(kCut) && !window.Copying()) {
+            ASSERT_TRUE(window.Bytes(offset, 300).empty()) << offset;
+        }
+    }
+    EXPECT_FALSE(window.Copying());
+#endif
 }
 
 }  // namespace
