@@ -34,6 +34,23 @@ constexpr std::uint64_t kReadAheadRemaining = std::uint64_t{8} << 20;
 // Whole stretches a stream reads for itself, none taken from ahead, before the reading
 // ahead follows it instead.
 constexpr std::uint32_t kReadsBeforeFollowing = 2;
+// A chunk taken from ahead stands for its share of a whole stretch, read cost included, so
+// that the walk is judged as if it had read the stretches itself.
+constexpr std::uint64_t kTakenChunkCost =
+    StreamReadAhead::kChunkBytes + kReadCost * StreamReadAhead::kChunkBytes / kLargestStretch;
+
+// A thread reading ahead from base, or none where it would not pay (a single processor) or
+// cannot be had.
+std::unique_ptr<StreamReadAhead> StartReadAhead(const platform::ReadOnlyFile& file,
+                                                std::uint64_t size, std::uint64_t base) {
+    if (std::thread::hardware_concurrency() < 2) return nullptr;
+    try {
+        return std::make_unique<StreamReadAhead>(file, size, base);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return nullptr;
+}
 }  // namespace
 
 FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
@@ -129,10 +146,7 @@ std::uint64_t FileWindow::Fill(Stretch& into, std::uint64_t start, std::size_t l
             into.Length = chunk->Length;
             ++chunksTakenAhead_;
             readsSinceTaken_ = 0;
-            // A chunk stands for its share of a whole stretch, read cost included, so that
-            // the walk is judged as if it had read the stretches itself.
-            return kReadCost * StreamReadAhead::kChunkBytes / kLargestStretch +
-                   StreamReadAhead::kChunkBytes;
+            return kTakenChunkCost;
         }
     }
     if (into.Bytes.size() < want) into.Bytes.resize(want);
@@ -149,26 +163,16 @@ std::uint64_t FileWindow::Fill(Stretch& into, std::uint64_t start, std::size_t l
         return cost;
     }
     if (!readAhead_) {
-        if (std::thread::hardware_concurrency() < 2) {
-            readAheadFailed_ = true;
-            return cost;
-        }
-        try {
-            readAhead_ = std::make_unique<StreamReadAhead>(file_, size_);
-        } catch (const std::system_error&) {
-            readAheadFailed_ = true;  // no thread to be had: the walk reads for itself
-            return cost;
-        } catch (const std::bad_alloc&) {
-            readAheadFailed_ = true;
-            return cost;
-        }
-    } else if (++readsSinceTaken_ < kReadsBeforeFollowing) {
-        // The stream being read ahead may still be going; a second stream (the index nodes
-        // read beside the records) must not pull it away and waste what was read.
-        return cost;
+        // Started once for the walk: where it cannot be, the walk reads for itself.
+        readAhead_ = StartReadAhead(file_, size_, start + into.Length);
+        readAheadFailed_ = !readAhead_;
+    } else if (++readsSinceTaken_ >= kReadsBeforeFollowing) {
+        // Not at the first read that takes nothing: the stream being read ahead may still be
+        // going, and a second stream (the index nodes read beside the records) must not pull
+        // it away and waste what was read.
+        readsSinceTaken_ = 0;
+        readAhead_->Follow(start + into.Length);
     }
-    readsSinceTaken_ = 0;
-    readAhead_->Follow(start + into.Length);
     return cost;
 }
 

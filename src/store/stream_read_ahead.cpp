@@ -6,8 +6,9 @@
 
 namespace dorvane {
 
-StreamReadAhead::StreamReadAhead(const platform::ReadOnlyFile& file, std::uint64_t size)
-    : file_(file), size_(size) {
+StreamReadAhead::StreamReadAhead(const platform::ReadOnlyFile& file, std::uint64_t size,
+                                 std::uint64_t base)
+    : file_(file), size_(size), base_(base) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -26,7 +27,6 @@ void StreamReadAhead::Follow(std::uint64_t base) {
         base_ = base;
         first_ = 0;
         ++generation_;
-        following_ = true;
     }
     wake_.notify_all();
 }
@@ -34,7 +34,7 @@ void StreamReadAhead::Follow(std::uint64_t base) {
 std::optional<StreamReadAhead::Chunk> StreamReadAhead::Take(std::uint64_t start, std::size_t length,
                                                             std::vector<std::uint8_t>& into) {
     std::unique_lock lock(mutex_);
-    if (!following_ || start < base_) return std::nullopt;
+    if (start < base_) return std::nullopt;
     const std::uint64_t index = (start - base_) / kChunkBytes;
     const std::uint64_t chunkStart = base_ + index * kChunkBytes;
     // A request the chunk cannot hold is left to the caller, without waiting for it.
@@ -46,9 +46,7 @@ std::optional<StreamReadAhead::Chunk> StreamReadAhead::Take(std::uint64_t start,
     if (index > first_) {
         // The stream has passed the chunks before this one: the thread need not read them.
         first_ = index;
-        lock.unlock();
         wake_.notify_all();
-        lock.lock();
     }
     ready_.wait(lock, [&] { return Holds(slot, index) && slot.Complete; });
     if (start + length > chunkStart + slot.Read) return std::nullopt;
@@ -63,7 +61,6 @@ std::optional<StreamReadAhead::Chunk> StreamReadAhead::Take(std::uint64_t start,
 }
 
 std::optional<std::uint64_t> StreamReadAhead::NextToRead() const {
-    if (!following_) return std::nullopt;
     for (std::uint64_t index = first_; index < first_ + kChunks; ++index) {
         if (base_ + index * kChunkBytes >= size_) break;
         const Slot& slot = SlotOf(index);

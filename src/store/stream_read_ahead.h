@@ -29,8 +29,9 @@ class StreamReadAhead {
     static constexpr std::size_t kOverlapBytes = std::size_t{16} * 1024;
     static constexpr std::size_t kChunks = 8;
 
-    // Reads no further than size. Throws std::system_error when no thread can be had.
-    StreamReadAhead(const platform::ReadOnlyFile& file, std::uint64_t size);
+    // Reads ahead from base on, no further than size. Throws std::system_error when no
+    // thread can be had.
+    StreamReadAhead(const platform::ReadOnlyFile& file, std::uint64_t size, std::uint64_t base);
     ~StreamReadAhead();
     StreamReadAhead(const StreamReadAhead&) = delete;
     StreamReadAhead& operator=(const StreamReadAhead&) = delete;
@@ -78,7 +79,6 @@ class StreamReadAhead {
     std::uint64_t base_ = 0;
     std::uint64_t generation_ = 0;
     std::uint64_t first_ = 0;
-    bool following_ = false;
     bool stop_ = false;
     std::thread thread_;
 };

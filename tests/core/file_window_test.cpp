@@ -11,14 +11,19 @@
 namespace dorvane {
 namespace {
 
+std::vector<std::uint8_t> RandomBytes(std::size_t size, std::mt19937& random) {
+    std::vector<std::uint8_t> bytes(size);
+    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
 // The index walk's window over a file, fed the request patterns of the walks it must serve:
 // every span must hold exactly the file's bytes, whether it came from a copied stretch,
 // from the mapping, or from the moment one gave way to the other.
 TEST(WalkedWindow, GivesTheFileBytesWhateverTheOrderOfRequests) {
     constexpr std::size_t kSize = 24u << 20;
-    std::vector<std::uint8_t> bytes(kSize);
     std::mt19937 random(11);
-    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    const auto bytes = RandomBytes(kSize, random);
     testing::TempDir dir;
     const std::string path = dir.Write("walk.dbx", bytes);
 
@@ -140,9 +145,8 @@ TEST(WalkedWindow, FileCutShortDuringTheWalkEndsThere) {
 #else
     constexpr std::size_t kSize = 32u << 20;
     constexpr std::size_t kCut = 20u << 20;
-    std::vector<std::uint8_t> bytes(kSize);
     std::mt19937 random(5);
-    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    const auto bytes = RandomBytes(kSize, random);
     testing::TempDir dir;
     const std::string path = dir.Write("cut.dbx", bytes);
 
