@@ -55,10 +55,12 @@ class ReadOnlyFile {
     // system cannot map it (callers then fall back to ReadAt).
     std::span<const std::uint8_t> Map();
 
-    // Lets the system take back the mapped pages we touched so far. Walking a big file's
-    // index touches pages all over it; dropping them now and then keeps our resident set
-    // small while the pages stay in the system's cache.
-    void ReleaseMappedPages();
+    // Lets the system take back the mapped pages of [offset, offset + length) that we
+    // touched. Walking a big file's index touches pages all over it; dropping them now and
+    // then keeps our resident set small while the pages stay in the system's cache. Only the
+    // range is dropped, so threads reading other parts of the mapping keep their pages.
+    // The mapping is only read once made, so this may be called from any thread.
+    void ReleaseMappedPages(std::uint64_t offset, std::uint64_t length) const;
 
   private:
     void Close() noexcept;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -99,10 +100,14 @@ std::span<const std::uint8_t> ReadOnlyFile::Map() {
     return {mapped_, mappedSize_};
 }
 
-void ReadOnlyFile::ReleaseMappedPages() {
-    if (mapped_ != nullptr) {
-        ::madvise(const_cast<std::uint8_t*>(mapped_), mappedSize_, MADV_DONTNEED);
-    }
+void ReadOnlyFile::ReleaseMappedPages(std::uint64_t offset, std::uint64_t length) const {
+    if (mapped_ == nullptr || offset >= mappedSize_ || length == 0) return;
+    // madvise takes whole pages, from the page the range starts in.
+    static const auto pageSize = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t start = offset - offset % pageSize;
+    const std::uint64_t end = std::min<std::uint64_t>(mappedSize_, offset + length);
+    ::madvise(const_cast<std::uint8_t*>(mapped_ + start), static_cast<std::size_t>(end - start),
+              MADV_DONTNEED);
 }
 
 }  // namespace dorvane::platform

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/platform_error.h"
@@ -101,9 +102,11 @@ std::span<const std::uint8_t> ReadOnlyFile::Map() {
     return {mapped_, mappedSize_};
 }
 
-void ReadOnlyFile::ReleaseMappedPages() {
+void ReadOnlyFile::ReleaseMappedPages(std::uint64_t offset, std::uint64_t length) const {
+    if (mapped_ == nullptr || offset >= mappedSize_ || length == 0) return;
+    const std::uint64_t end = std::min<std::uint64_t>(mappedSize_, offset + length);
     // Unlocking pages that are not locked trims them from the working set.
-    if (mapped_ != nullptr) ::VirtualUnlock(const_cast<std::uint8_t*>(mapped_), mappedSize_);
+    ::VirtualUnlock(const_cast<std::uint8_t*>(mapped_ + offset), static_cast<SIZE_T>(end - offset));
 }
 
 }  // namespace dorvane::platform

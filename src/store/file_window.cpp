@@ -14,8 +14,9 @@ namespace {
 // whole messages; a longer chain reads on in larger steps.
 constexpr std::size_t kFirstReadSize = std::size_t{16} * 528;
 constexpr std::size_t kLargestReadSize = std::size_t{256} * 1024;
-// How many mapped reads to allow before handing the touched pages back to the system.
-constexpr std::uint32_t kAccessesBetweenReleases = 8192;
+// How many mapped reads to allow before handing the touched pages back to the system: a
+// few megabytes of a file whose records lie close together.
+constexpr std::uint32_t kAccessesBetweenReleases = 4096;
 
 // The walk's stretches: a jump reads a little; each read that carries on from a stretch
 // reads twice as much as the one before, up to a megabyte.
@@ -64,6 +65,13 @@ FileWindow::FileWindow(platform::ReadOnlyFile& file, Access access,
     }
 }
 
+FileWindow::FileWindow(const FileWindow& walked, SharingMapping)
+    : file_(walked.file_),
+      size_(walked.size_),
+      mapped_(walked.mapped_),
+      useMapping_(walked.useMapping_),
+      buffer_(ownBuffer_) {}
+
 FileWindow::~FileWindow() = default;
 
 std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t length) {
@@ -82,7 +90,11 @@ std::span<const std::uint8_t> FileWindow::Bytes(std::int64_t offset, std::size_t
 std::span<const std::uint8_t> FileWindow::MappedBytes(std::uint64_t start, std::size_t length) {
     if (++mappedAccesses_ == kAccessesBetweenReleases) {
         mappedAccesses_ = 0;
-        file_.ReleaseMappedPages();
+        if (touchedFrom_ < touchedTo_) {
+            file_.ReleaseMappedPages(touchedFrom_, touchedTo_ - touchedFrom_);
+        }
+        touchedFrom_ = UINT64_MAX;
+        touchedTo_ = 0;
         // While pages are handed back, also make sure the file has not been cut short:
         // asking at every request would cost what the mapping saves.
         NoteFileEnd();
@@ -90,6 +102,8 @@ std::span<const std::uint8_t> FileWindow::MappedBytes(std::uint64_t start, std::
     // Clipped again here: the file's end may have moved in, now or in a copy just tried.
     if (start >= size_) return {};
     length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - start));
+    touchedFrom_ = std::min(touchedFrom_, start);
+    touchedTo_ = std::max(touchedTo_, start + length);
     return mapped_.subspan(static_cast<std::size_t>(start), length);
 }
 

@@ -30,6 +30,8 @@ namespace dorvane {
 //   So once the walk reads steadily forward, a thread copies the stretch ahead of it (see
 //   StreamReadAhead), and the two run side by side; the walk takes the stretches the
 //   thread has read instead of reading them itself.
+// - Sharing a walked window's mapping: threads that make the records of a large index side
+//   by side each read in place, through windows of their own over the one mapping.
 class StreamReadAhead;
 
 class FileWindow {
@@ -41,6 +43,11 @@ class FileWindow {
     FileWindow(platform::ReadOnlyFile& file, Access access, std::vector<std::uint8_t>& scratch);
     FileWindow(platform::ReadOnlyFile& file, Access access)
         : FileWindow(file, access, ownBuffer_) {}
+    // A window that reads in place through the mapping of a walked window over the same
+    // file, for a thread that makes records beside other threads. Unlike the file's Map(),
+    // this is safe on any thread: the mapping is made already and is only read.
+    struct SharingMapping {};
+    FileWindow(const FileWindow& walked, SharingMapping);
     ~FileWindow();
     FileWindow(const FileWindow&) = delete;
     FileWindow& operator=(const FileWindow&) = delete;
@@ -49,6 +56,8 @@ class FileWindow {
     std::uint64_t Size() const { return useMapping_ ? size_ : file_.SizeAtOpen(); }
     // Whether a walked window still copies stretches, or has turned to reading in place.
     bool Copying() const { return copying_; }
+    // Whether the window has the file mapped, which other windows may then share.
+    bool Mapped() const { return useMapping_; }
     // How many stretches the walk took from what a thread read ahead of it.
     std::uint64_t ChunksTakenAhead() const { return chunksTakenAhead_; }
 
@@ -85,6 +94,9 @@ class FileWindow {
     std::span<const std::uint8_t> mapped_;
     bool useMapping_ = false;
     std::uint32_t mappedAccesses_ = 0;
+    // The mapped bytes touched since pages were last handed back: [touchedFrom_, touchedTo_).
+    std::uint64_t touchedFrom_ = UINT64_MAX;
+    std::uint64_t touchedTo_ = 0;
     std::vector<std::uint8_t> ownBuffer_;
     std::vector<std::uint8_t>& buffer_;
     std::int64_t bufferOffset_ = -1;

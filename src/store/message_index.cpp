@@ -1,5 +1,13 @@
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <functional>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "platform/platform_error.h"
 #include "store/file_window.h"
@@ -140,12 +148,13 @@ void AppendRecord(OffsetTable& index, std::int32_t offset, Reader read,
     if (record) list.push_back(std::move(record));
 }
 
-// Appends to the list, with the records already read by offset: an index that names a
-// record from many entries appends it many times, and each time shares the same record.
+// Appends to the list as the walk meets each record, with the records already read by
+// offset: an index that names a record from many entries appends it many times, and each
+// time shares the same record.
 template <typename Record>
-class ListSink final : public EntrySink {
+class InlineListSink final : public EntrySink {
   public:
-    ListSink(FileWindow& file, std::vector<std::shared_ptr<const Record>>& list)
+    InlineListSink(FileWindow& file, std::vector<std::shared_ptr<const Record>>& list)
         : file_(file), list_(list) {}
 
     void Take(std::int32_t offset) override {
@@ -162,6 +171,138 @@ class ListSink final : public EntrySink {
     OffsetTable index_;
     RecordBlocks<Record> blocks_;
 };
+
+// Collects what the walk finds: each record offset once, in the order the walk first meets
+// it, and for each entry the number of the offset it names. The records are made once the
+// walk is over (see MakeRecords), which lets several threads make them.
+class EntryCollector final : public EntrySink {
+  public:
+    // Thrown once the walk names more entries than the file has room for.
+    struct TooMany {};
+
+    // An index whose nodes do not overlap names at most one entry per 12 bytes of the file.
+    // Nodes that overlap may name the same few offsets from millions of entries, and keeping
+    // a number for each would cost more than the file; such a walk is given up.
+    explicit EntryCollector(std::uint64_t fileSize) : mostEntries_(fileSize / kEntrySize) {}
+
+    void Take(std::int32_t offset) override {
+        if (entries_.size() >= mostEntries_) throw TooMany{};
+        if (const auto known = numbers_.Find(offset)) {
+            entries_.push_back(*known);
+            return;
+        }
+        const auto number = static_cast<std::uint32_t>(offsets_.size());
+        numbers_.Insert(offset, number);
+        offsets_.push_back(offset);
+        entries_.push_back(number);
+    }
+
+    const std::vector<std::int32_t>& Offsets() const { return offsets_; }
+    const std::vector<std::uint32_t>& Entries() const { return entries_; }
+    // The lookup is needed only while the walk runs.
+    void EndWalk() { numbers_ = {}; }
+
+  private:
+    std::uint64_t mostEntries_;
+    OffsetTable numbers_;
+    std::vector<std::int32_t> offsets_;
+    std::vector<std::uint32_t> entries_;
+};
+
+// A large index is made into records by several threads, each reading the file in place
+// through the walk's mapping. Copying the file costs about as much as making the records
+// from it, and a processor's memory bandwidth bounds the copying; in place, each thread
+// touches only the pages its records lie in, and the threads share the work of making them.
+//
+// Records a thread takes at a time: enough that its reads stay together, few enough that
+// the threads move through the file side by side, as one forward stream, which is what a
+// disk the file is not cached from reads best.
+constexpr std::size_t kRecordsPerBatch = 256;
+// A thread is worth starting for this many records; fewer are made by the walking thread.
+constexpr std::size_t kRecordsPerThread = 16384;
+constexpr std::size_t kMostThreads = 4;
+
+std::size_t ThreadsFor(std::size_t records, const FileWindow& walked) {
+    if (!walked.Mapped()) return 1;
+    const std::size_t processors =
+        std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, kMostThreads);
+    return std::clamp<std::size_t>(records / kRecordsPerThread, 1, processors);
+}
+
+// Makes the record at each offset into made (null where a record is not taken).
+template <typename Record>
+void MakeRecords(FileWindow& walked, const std::vector<std::int32_t>& offsets,
+                 std::vector<std::shared_ptr<const Record>>& made) {
+    made.resize(offsets.size());
+    const std::size_t threads = ThreadsFor(offsets.size(), walked);
+    if (threads == 1) {
+        RecordBlocks<Record> blocks;
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            made[i] = ReadRecord(walked, offsets[i], blocks);
+        }
+        return;
+    }
+
+    std::atomic<std::size_t> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
+    const auto work = [&] {
+        try {
+            FileWindow window(walked, FileWindow::SharingMapping{});
+            RecordBlocks<Record> blocks;
+            for (;;) {
+                const std::size_t first = next.fetch_add(kRecordsPerBatch);
+                if (first >= offsets.size()) return;
+                const std::size_t end = std::min(offsets.size(), first + kRecordsPerBatch);
+                for (std::size_t i = first; i < end; ++i) {
+                    made[i] = ReadRecord(window, offsets[i], blocks);
+                }
+            }
+        } catch (...) {
+            // The others stop at their next batch; the caller gets the first failure.
+            next = offsets.size();
+            const std::lock_guard hold(failureLock);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        helpers.reserve(threads - 1);
+        for (std::size_t i = 1; i < threads; ++i) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // Threads that cannot be had leave their share to those that can.
+    } catch (const std::bad_alloc&) {
+    }
+    work();
+    for (std::thread& helper : helpers) helper.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// Makes the records the walk found and appends them, one for each entry that names one:
+// an index that names a record from many entries appends it many times, and each time
+// shares the same record.
+template <typename Record>
+void AppendFound(FileWindow& file, EntryCollector& found,
+                 std::vector<std::shared_ptr<const Record>>& list) {
+    found.EndWalk();
+    std::vector<std::shared_ptr<const Record>> made;
+    MakeRecords(file, found.Offsets(), made);
+    // The list grows by exactly what it takes, with no room left over from doubling.
+    const auto taken = std::count_if(found.Entries().begin(), found.Entries().end(),
+                                     [&](std::uint32_t number) { return made[number] != nullptr; });
+    list.reserve(list.size() + static_cast<std::size_t>(taken));
+    if (found.Entries().size() == made.size()) {
+        // No record is named twice (as in any file that is not damaged): the entries are the
+        // records in order, which move into the list without touching their counts.
+        for (auto& record : made) {
+            if (record) list.push_back(std::move(record));
+        }
+        return;
+    }
+    for (const std::uint32_t number : found.Entries()) {
+        if (made[number]) list.push_back(made[number]);
+    }
+}
 
 // Hands each record on as the walk reaches it and keeps none: a record named again is read
 // again, which gives the same record. One record is filled again for each, so its texts
@@ -182,10 +323,10 @@ class StreamSink final : public EntrySink {
     Record current_;
 };
 
-// Opens path into the reader's slot and walks its index, if the ItemCount gate lets it,
-// with the sink that makeSink gives for the file.
-template <typename MakeSink>
-void WalkIndex(ReaderState& reader, const std::string& path, bool catalogue, MakeSink makeSink) {
+// Opens path into the reader's slot and, if the ItemCount gate lets it, calls
+// use(file, walk): walk(sink) walks the index, handing each entry's record offset to sink.
+template <typename Use>
+void WalkIndex(ReaderState& reader, const std::string& path, bool catalogue, Use use) {
     OpenFileSlot slot(reader, path, platform::ShareMode::ReadWrite);
     ReadItemCount(reader);
     if (reader.FileHeader.ItemCount == 0) return;
@@ -194,16 +335,44 @@ void WalkIndex(ReaderState& reader, const std::string& path, bool catalogue, Mak
     const auto rootField = file.Bytes(catalogue ? kCatalogueRootOffset : kMessageRootOffset, 4);
     const std::int32_t root = rootField.size() == 4 ? LoadI32(rootField.data()) : 0;
 
-    reader.VisitedNodes.clear();
-    auto sink = makeSink(file);
-    IndexWalk walk(reader, file, sink);
-    try {
-        walk.Run(root);
-    } catch (...) {
+    const auto walk = [&](EntrySink& sink) {
         reader.VisitedNodes.clear();
-        throw;
-    }
-    reader.VisitedNodes.clear();
+        IndexWalk nodes(reader, file, sink);
+        try {
+            nodes.Run(root);
+        } catch (...) {
+            reader.VisitedNodes.clear();
+            throw;
+        }
+        reader.VisitedNodes.clear();
+    };
+    use(file, walk);
+}
+
+template <typename Record>
+void WalkIntoList(ReaderState& reader, const std::string& path, bool catalogue,
+                  std::vector<std::shared_ptr<const Record>>& list) {
+    WalkIndex(reader, path, catalogue, [&](FileWindow& file, const auto& walk) {
+        try {
+            EntryCollector found(file.Size());
+            walk(found);
+            AppendFound(file, found, list);
+        } catch (const EntryCollector::TooMany&) {
+            // A damaged index whose nodes overlap: walked again, making each record as the
+            // walk meets it, it costs memory only for the entries that name a record.
+            InlineListSink<Record> sink(file, list);
+            walk(sink);
+        }
+    });
+}
+
+template <typename Record>
+void WalkIntoStream(ReaderState& reader, const std::string& path, bool catalogue,
+                    const std::function<void(const Record&)>& take) {
+    WalkIndex(reader, path, catalogue, [&](FileWindow& file, const auto& walk) {
+        StreamSink<Record> sink(file, take);
+        walk(sink);
+    });
 }
 
 }  // namespace
@@ -224,12 +393,10 @@ void ReadDbxIndex(ReaderState& reader, const std::string& path, FolderList* fold
                   MessageList* messages) {
     if (IsCatalogueFile(path)) {
         if (folders == nullptr) return;
-        WalkIndex(reader, path, true,
-                  [&](FileWindow& file) { return ListSink<Toe5_FolderInfo>(file, *folders); });
+        WalkIntoList(reader, path, true, *folders);
     } else {
         if (messages == nullptr) return;
-        WalkIndex(reader, path, false,
-                  [&](FileWindow& file) { return ListSink<Toe5_MessageInfo>(file, *messages); });
+        WalkIntoList(reader, path, false, *messages);
     }
 }
 
@@ -238,12 +405,10 @@ void ForEachIndexRecord(ReaderState& reader, const std::string& path,
                         const std::function<void(const Toe5_MessageInfo&)>& message) {
     if (IsCatalogueFile(path)) {
         if (!folder) return;
-        WalkIndex(reader, path, true,
-                  [&](FileWindow& file) { return StreamSink<Toe5_FolderInfo>(file, folder); });
+        WalkIntoStream(reader, path, true, folder);
     } else {
         if (!message) return;
-        WalkIndex(reader, path, false,
-                  [&](FileWindow& file) { return StreamSink<Toe5_MessageInfo>(file, message); });
+        WalkIntoStream(reader, path, false, message);
     }
 }
 

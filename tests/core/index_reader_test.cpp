@@ -195,6 +195,66 @@ TEST_F(IndexReaderTest, RecordNamedTwiceIsAppendedTwiceAndShared) {
     EXPECT_EQ(messages[0].get(), messages[1].get());
 }
 
+TEST_F(IndexReaderTest, LargeIndexKeepsTheWalkOrderSharingAndGaps) {
+    // Enough records for the reader to make them on several threads at once: the list must
+    // still follow the walk, share a record named twice and leave out what is no record.
+    constexpr int kRecords = 70'000;
+    struct Case {
+        const char* Name;
+        bool Shuffled;  // the index names the records out of the file's order
+        bool Repeats;   // and names some of them twice
+    };
+    for (const Case c : {Case{"file order", false, false}, Case{"shuffled, repeats", true, true}}) {
+        SCOPED_TRACE(c.Name);
+        DbxWriter w;
+        std::vector<std::int32_t> records;
+        for (int i = 0; i < kRecords; ++i) records.push_back(Named(w, "m" + std::to_string(i)));
+        std::vector<int> order(kRecords);
+        std::iota(order.begin(), order.end(), 0);
+        if (c.Shuffled) std::shuffle(order.begin(), order.end(), std::mt19937(11));
+        std::vector<Entry> entries;
+        std::size_t named = 0;
+        for (const int i : order) {
+            entries.push_back({records[i], 0});
+            ++named;
+            if (c.Repeats && i % 1000 == 0) {
+                entries.push_back({records[i], 0});
+                ++named;
+            }
+            if (i % 997 == 0) entries.push_back({records[i] + 4, 0});  // inside a record
+        }
+        w.SetMessageRoot(w.AddNode(entries));
+        w.SetItemCount(kRecords);
+
+        const MessageList messages = ReadMessages(w);
+        ASSERT_EQ(messages.size(), named);
+        EXPECT_EQ(messages.front()->Subject, "m" + std::to_string(order.front()));
+        std::map<std::string, const Toe5_MessageInfo*> bySubject;
+        for (const auto& message : messages) {
+            const auto [known, added] = bySubject.emplace(message->Subject, message.get());
+            EXPECT_EQ(known->second, message.get()) << message->Subject;
+        }
+        EXPECT_EQ(bySubject.size(), static_cast<std::size_t>(kRecords));
+    }
+}
+
+TEST_F(IndexReaderTest, OverlappingNodesListWhatTheirEntriesName) {
+    // Each node claims entries up to the end of the file, so every node's entries run over
+    // the nodes after it: the walk names far more entries than the file has room for.
+    DbxWriter w;
+    const std::int32_t first = Named(w, "first");
+    const std::int32_t second = Named(w, "second");
+    std::int32_t next = 0;
+    for (int i = 0; i < 8; ++i) {
+        next = w.AddNode({{first, 0}, {second, 0}, {first, 0}}, next);
+        w.SetNodeEntryCount(next, 0xFFFFFF);
+    }
+    w.SetMessageRoot(next);
+    w.SetItemCount(3);
+    const MessageList messages = ReadMessages(w);
+    EXPECT_GT(messages.size(), 8u * 3u);
+}
+
 TEST_F(IndexReaderTest, AppendsAfterWhatTheListHolds) {
     DbxWriter w;
     w.SetMessageRoot(w.AddNode({{Named(w, "new"), 0}}));

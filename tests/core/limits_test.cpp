@@ -94,6 +94,26 @@ TEST(Limits, RecordNamedByManyEntriesIsHeldOnce) {
     EXPECT_LT(PeakBytesOfListing(path), bound);
 }
 
+TEST(Limits, OverlappingNodesCostNoMoreThanTheRecordsTheyName) {
+    // 100 nodes, each claiming entries to the end of the file, over a megabyte of entries
+    // that name no record: the walk meets millions of entries and keeps nothing for them.
+    // (Entries that run over the nodes after theirs name those nodes, which read as records.)
+    constexpr int kNodes = 100;
+    DbxWriter w;
+    std::int32_t next = 0;
+    for (int i = 0; i < kNodes; ++i) {
+        next = w.AddNode({}, next);
+        w.SetNodeEntryCount(next, 0xFFFFFF);
+    }
+    w.AddBytes(std::string(1 << 20, '\x01'));
+    w.SetMessageRoot(next);
+    w.SetItemCount(1);
+    testing::TempDir dir;
+    const std::string path = dir.Write("Inbox.dbx", w.Bytes());
+
+    EXPECT_LT(PeakBytesOfListing(path), 16L << 20);
+}
+
 #if !defined(__SANITIZE_ADDRESS__)
 TEST(Limits, AGigabyteOfJunkListsInAboutTheTimeOfReadingIt) {
     // Random bytes repeated to 1 GB, with the index root pointing into the middle of them.
