@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t kFirstReadSize = std::size_t{16} * 528;
 constexpr std::size_t kLargestReadSize = std::size_t{256} * 1024;
 // How many mapped reads to allow before handing the touched pages back to the system: a
-// few megabytes of a file whose records lie close together.
-constexpr std::uint32_t kAccessesBetweenReleases = 4096;
+// megabyte or two of a file whose records lie close together, for each thread reading it.
+constexpr std::uint32_t kAccessesBetweenReleases = 2048;
 
 // The walk's stretches: a jump reads a little; each read that carries on from a stretch
 // reads twice as much as the one before, up to a megabyte.
