@@ -65,6 +65,11 @@ class FileWindow {
     // the file ends. The span stays valid until the next call.
     std::span<const std::uint8_t> Bytes(std::int64_t offset, std::size_t length);
 
+    // A hint that [offset, offset + length) will be read soon: a window reading in place asks
+    // the processor to start loading those bytes, so that they are at hand when asked for.
+    // It reads nothing and cannot fault, and a window that copies or buffers ignores it.
+    void Prefetch(std::int64_t offset, std::size_t length) const;
+
   private:
     // A stretch of the file copied into memory, for the walk.
     struct Stretch {

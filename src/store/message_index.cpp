@@ -229,6 +229,27 @@ std::size_t ThreadsFor(std::size_t records, const FileWindow& walked) {
     return std::clamp<std::size_t>(records / kRecordsPerThread, 1, processors);
 }
 
+// Read in place, a record costs mostly the wait for its bytes to arrive from memory, as the
+// records lie too far apart for the processor to guess where the next one is. So the first
+// bytes of a record a few ahead are asked for while this one is made: enough for the header,
+// the table and the usual texts.
+constexpr std::size_t kPrefetchAhead = 4;
+constexpr std::size_t kPrefetchBytes = 256;
+
+// Makes the records at offsets [first, end) into made.
+template <typename Record>
+void MakeRange(FileWindow& window, const std::vector<std::int32_t>& offsets, std::size_t first,
+               std::size_t end, RecordBlocks<Record>& blocks,
+               std::vector<std::shared_ptr<const Record>>& made) {
+    for (std::size_t i = first; i < std::min(end, first + kPrefetchAhead); ++i) {
+        window.Prefetch(offsets[i], kPrefetchBytes);
+    }
+    for (std::size_t i = first; i < end; ++i) {
+        if (i + kPrefetchAhead < end) window.Prefetch(offsets[i + kPrefetchAhead], kPrefetchBytes);
+        made[i] = ReadRecord(window, offsets[i], blocks);
+    }
+}
+
 // Makes the record at each offset into made (null where a record is not taken).
 template <typename Record>
 void MakeRecords(FileWindow& walked, const std::vector<std::int32_t>& offsets,
@@ -237,9 +258,7 @@ void MakeRecords(FileWindow& walked, const std::vector<std::int32_t>& offsets,
     const std::size_t threads = ThreadsFor(offsets.size(), walked);
     if (threads == 1) {
         RecordBlocks<Record> blocks;
-        for (std::size_t i = 0; i < offsets.size(); ++i) {
-            made[i] = ReadRecord(walked, offsets[i], blocks);
-        }
+        MakeRange(walked, offsets, 0, offsets.size(), blocks, made);
         return;
     }
 
@@ -253,10 +272,8 @@ void MakeRecords(FileWindow& walked, const std::vector<std::int32_t>& offsets,
             for (;;) {
                 const std::size_t first = next.fetch_add(kRecordsPerBatch);
                 if (first >= offsets.size()) return;
-                const std::size_t end = std::min(offsets.size(), first + kRecordsPerBatch);
-                for (std::size_t i = first; i < end; ++i) {
-                    made[i] = ReadRecord(window, offsets[i], blocks);
-                }
+                MakeRange(window, offsets, first,
+                          std::min(offsets.size(), first + kRecordsPerBatch), blocks, made);
             }
         } catch (...) {
             // The others stop at their next batch; the caller gets the first failure.
