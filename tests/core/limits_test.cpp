@@ -22,6 +22,7 @@ namespace dorvane {
 namespace {
 
 using fixture::DbxWriter;
+using fixture::Entry;
 using fixture::Property;
 
 // A field of /proc/self/status, in bytes; -1 when the system does not tell.
@@ -112,6 +113,24 @@ TEST(Limits, OverlappingNodesCostNoMoreThanTheRecordsTheyName) {
     const std::string path = dir.Write("Inbox.dbx", w.Bytes());
 
     EXPECT_LT(PeakBytesOfListing(path), 16L << 20);
+}
+
+TEST(Limits, ALargeFolderIsNotHeldInMemoryWhileItIsRead) {
+    // 32,768 records, 2 KB apart, over 64 MB: making them goes through the whole file, and
+    // the pages read must be handed back along the way rather than all held at the end.
+    constexpr int kRecords = 32'768;
+    DbxWriter w;
+    std::vector<Entry> entries;
+    for (int i = 0; i < kRecords; ++i) {
+        entries.push_back({w.AddRecord({Property::Text(0x08, "m" + std::to_string(i))}), 0});
+        w.AddBytes(std::string(2048, 'x'));
+    }
+    w.SetMessageRoot(w.AddNode(entries));
+    w.SetItemCount(kRecords);
+    testing::TempDir dir;
+    const std::string path = dir.Write("Inbox.dbx", w.Bytes());
+
+    EXPECT_LT(PeakBytesOfListing(path), static_cast<long>(w.Bytes().size()) / 2);
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
