@@ -14,9 +14,11 @@ namespace {
 // whole messages; a longer chain reads on in larger steps.
 constexpr std::size_t kFirstReadSize = std::size_t{16} * 528;
 constexpr std::size_t kLargestReadSize = std::size_t{256} * 1024;
-// How many mapped reads to allow before handing the touched pages back to the system: a
-// megabyte or two of a file whose records lie close together, for each thread reading it.
-constexpr std::uint32_t kAccessesBetweenReleases = 2048;
+// How many mapped reads to allow before handing the touched pages back to the system: a few
+// megabytes of a file whose records lie close together, for each thread reading it. Each
+// release makes every processor the threads run on drop its cached view of those pages and
+// waits for all of them to do so, which on a busy virtual machine can take a while.
+constexpr std::uint32_t kAccessesBetweenReleases = 8192;
 // What one prefetch brings in.
 constexpr std::uint64_t kCacheLine = 64;
 
