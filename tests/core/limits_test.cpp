@@ -117,7 +117,9 @@ TEST(Limits, OverlappingNodesCostNoMoreThanTheRecordsTheyName) {
 
 TEST(Limits, ALargeFolderIsNotHeldInMemoryWhileItIsRead) {
     // 32,768 records, 2 KB apart, over 64 MB: making them goes through the whole file, and
-    // the pages read must be handed back along the way rather than all held at the end.
+    // the pages read must be handed back along the way. The records themselves and the
+    // pages the threads have not yet handed back come to about half the file's size at
+    // most; holding every page read would come to more than the whole file.
     constexpr int kRecords = 32'768;
     DbxWriter w;
     std::vector<Entry> entries;
@@ -130,7 +132,7 @@ TEST(Limits, ALargeFolderIsNotHeldInMemoryWhileItIsRead) {
     testing::TempDir dir;
     const std::string path = dir.Write("Inbox.dbx", w.Bytes());
 
-    EXPECT_LT(PeakBytesOfListing(path), static_cast<long>(w.Bytes().size()) / 2);
+    EXPECT_LT(PeakBytesOfListing(path), static_cast<long>(w.Bytes().size()) * 3 / 4);
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
