@@ -1,11 +1,6 @@
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <functional>
-#include <mutex>
-#include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -15,6 +10,7 @@
 #include "store/property_record.h"
 #include "store/reader_slot.h"
 #include "store/record_readers.h"
+#include "store/side_by_side.h"
 #include "store/store_paths.h"
 #include "store/uoexpress.h"
 
@@ -262,37 +258,13 @@ void MakeRecords(FileWindow& walked, const std::vector<std::int32_t>& offsets,
         return;
     }
 
-    std::atomic<std::size_t> next{0};
-    std::mutex failureLock;
-    std::exception_ptr failure;
-    const auto work = [&] {
-        try {
-            FileWindow window(walked, FileWindow::SharingMapping{});
-            RecordBlocks<Record> blocks;
-            for (;;) {
-                const std::size_t first = next.fetch_add(kRecordsPerBatch);
-                if (first >= offsets.size()) return;
-                MakeRange(window, offsets, first,
-                          std::min(offsets.size(), first + kRecordsPerBatch), blocks, made);
-            }
-        } catch (...) {
-            // The others stop at their next batch; the caller gets the first failure.
-            next = offsets.size();
-            const std::lock_guard hold(failureLock);
-            if (!failure) failure = std::current_exception();
-        }
-    };
-    std::vector<std::thread> helpers;
-    try {
-        helpers.reserve(threads - 1);
-        for (std::size_t i = 1; i < threads; ++i) helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Threads that cannot be had leave their share to those that can.
-    } catch (const std::bad_alloc&) {
-    }
-    work();
-    for (std::thread& helper : helpers) helper.join();
-    if (failure) std::rethrow_exception(failure);
+    // Each thread reads through a window of its own over the walk's mapping.
+    RunSideBySide(offsets.size(), kRecordsPerBatch, threads, [&] {
+        return [&, window = FileWindow(walked, FileWindow::SharingMapping{}),
+                blocks = RecordBlocks<Record>()](std::size_t first, std::size_t end) mutable {
+            MakeRange(window, offsets, first, end, blocks, made);
+        };
+    });
 }
 
 // Makes the records the walk found and appends them, one for each entry that names one:

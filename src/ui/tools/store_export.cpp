@@ -1,7 +1,6 @@
 #include "ui/tools/store_export.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <condition_variable>
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include "recovery/recovery_scan.h"
 #include "store/folder_tree.h"
 #include "store/record_format.h"
+#include "store/side_by_side.h"
 #include "store/store_paths.h"
 #include "ui/tools/existing_exports.h"
 #include "ui/tools/export_naming.h"
@@ -339,32 +339,17 @@ ExportTally ExportStore(ReaderState& reader, const std::string& catalogue,
     // when two folders are written at once, so folders are exported side by side, each
     // worker with its own reader. The tallies are added in tree order all the same.
     std::vector<ExportTally> tallies(jobs.size());
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
     // Folders side by side each write with one thread; a lone folder with the machine's.
     ExportSettings inner = settings;
     if (jobs.size() > 1) inner.Writers = 1;
-    const auto work = [&] {
-        ReaderState own;
-        for (std::size_t job = next++; job < jobs.size(); job = next++) {
-            try {
-                tallies[job] = ExportFolderFile(own, jobs[job].File, jobs[job].Directory, inner,
-                                                jobs[job].Name);
-            } catch (...) {
-                const std::lock_guard lock(failureLock);
-                if (!failure) failure = std::current_exception();
-                next = jobs.size();
-            }
-        }
-    };
     const std::size_t workers =
         std::min<std::size_t>({jobs.size(), std::max(1U, std::thread::hardware_concurrency()), 4});
-    std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
-    work();
-    for (auto& thread : threads) thread.join();
-    if (failure) std::rethrow_exception(failure);
+    RunSideBySide(jobs.size(), 1, workers, [&] {
+        return [&, own = ReaderState()](std::size_t job, std::size_t) mutable {
+            tallies[job] =
+                ExportFolderFile(own, jobs[job].File, jobs[job].Directory, inner, jobs[job].Name);
+        };
+    });
     for (const ExportTally& folder : tallies) tally.Add(folder);
     return tally;
 }
