@@ -16,6 +16,9 @@ export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/dorvane-wine.XXXXXX)
 export WINEDEBUG=-all
 trap 'wineserver -k > /dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+# One server for the whole run. Left to itself it exits a few seconds after the last
+# program does, and a test that starts at that moment cannot reach it.
+wineserver -p
 wineboot -i > /dev/null 2>&1 || true
 
 ctest --preset windows
