@@ -33,15 +33,23 @@ TEST(SideBySide, EveryItemIsDoneOnceWithOneWorkerPerThread) {
 }
 
 TEST(SideBySide, TheFirstFailureStopsTheOthersAndReachesTheCaller) {
-    // Items that take a while, so that the others would go on for seconds if not stopped.
+    // Items that take a millisecond each, so that the others would go on for seconds if not
+    // stopped. A shorter sleep is no sleep at all on some systems, where the others then
+    // finish every item while the exception is still being thrown.
     constexpr std::size_t kCount = 10'000;
     std::atomic<std::size_t> started{0};
+    // The first exception of a process can take milliseconds to throw while its unwinding
+    // tables are loaded; pay that here, outside the run.
+    try {
+        throw std::runtime_error("warm-up");
+    } catch (const std::runtime_error&) {
+    }
     EXPECT_THROW(RunSideBySide(kCount, 1, 3,
                                [&] {
                                    return [&](std::size_t first, std::size_t) {
                                        ++started;
                                        if (first == 10) throw std::runtime_error("item 10");
-                                       std::this_thread::sleep_for(std::chrono::microseconds(100));
+                                       std::this_thread::sleep_for(std::chrono::milliseconds(1));
                                    };
                                }),
                  std::runtime_error);
